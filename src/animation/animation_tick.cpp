@@ -1,0 +1,15 @@
+#include "animation/animation_tick.h"
+
+#include "animation/animation_state.h"
+
+#include "glut_headers.h"
+
+#include <iostream>
+
+void animationTick(int /*value*/)
+{
+    advanceAnimation(animationState);
+    writeTraceLine(std::cout, animationState.figureScale);
+    glutTimerFunc(50, animationTick, 0);
+    glutPostRedisplay();
+}

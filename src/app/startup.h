@@ -1,0 +1,13 @@
+#pragma once
+
+// Ignores SIGPIPE where the platform has it, so that a trace written to a
+// pipe whose reader has gone fails quietly instead of ending the process.
+void ignoreBrokenPipe();
+
+// Initialises GLUT with the command line, creates the one window with its
+// OpenGL context and sets the clear colour and the scene's orthographic
+// mapping. The mapping goes into the model-view matrix and stays there.
+void openWindow(int* argc, char** argv);
+
+// Registers the display and reshape callbacks and arms the first tick.
+void registerCallbacks();

@@ -1,0 +1,233 @@
+// The built program, run as a person runs it, on a private X server.
+#include <gtest/gtest.h>
+
+#include "support/image.h"
+#include "support/program.h"
+#include "support/reference.h"
+#include "support/x_server.h"
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <thread>
+
+namespace {
+
+std::unique_ptr<PrivateXServer> server;
+
+class XServerEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { server = std::make_unique<PrivateXServer>(); }
+    void TearDown() override { server.reset(); }
+};
+
+const auto* const xServer = ::testing::AddGlobalTestEnvironment(new XServerEnvironment);
+
+constexpr Milliseconds windowTimeout{10000};
+
+// Captures the window until it shows the frame of a tick that the trace says
+// may be on screen: the tick before the last line read before the capture,
+// up to the last line read after it. Returns the tick shown, or -1 after
+// saving the closest miss.
+long waitForExpectedFrame(RunningProgram& program, Display* display, Window window, const std::string& name,
+                          Milliseconds timeout = Milliseconds(2000))
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    std::map<std::pair<long, int>, ExpectedFrame> references;
+    Image closest;
+    ExpectedFrame closestExpected;
+    long fewest = -1;
+    do {
+        const long before = static_cast<long>(program.readLines(0, Milliseconds(0)).size());
+        XSync(display, False);
+        const Image shown = captureWindow(display, window);
+        const long after = static_cast<long>(program.readLines(0, Milliseconds(0)).size());
+        for (long tick = std::max(0L, before - 1); tick <= after; ++tick) {
+            auto key = std::make_pair(tick, shown.width * 100000 + shown.height);
+            auto found = references.find(key);
+            if (found == references.end()) {
+                found = references
+                            .emplace(key, referenceFrame(expectedStateAfterTick(tick), shown.width, shown.height))
+                            .first;
+            }
+            const long mismatches = countMismatches(shown, found->second);
+            if (mismatches == 0) {
+                return tick;
+            }
+            if (fewest < 0 || mismatches < fewest) {
+                fewest = mismatches;
+                closest = shown;
+                closestExpected = found->second;
+            }
+        }
+        std::this_thread::sleep_for(Milliseconds(20));
+    } while (std::chrono::steady_clock::now() < deadline);
+    ADD_FAILURE() << "the window never showed the frame of the current tick; closest miss " << fewest
+                  << " pixels; " << saveMismatch(name, closest, closestExpected);
+    return -1;
+}
+
+void expectTraceFromTheStart(const std::vector<std::string>& lines)
+{
+    for (size_t i = 0; i < lines.size(); ++i) {
+        ASSERT_EQ(lines[i], expectedTraceLine(static_cast<long>(i) + 1)) << "line " << i + 1;
+    }
+}
+
+struct Arguments {
+    const char* name;
+    std::vector<std::string> args;
+};
+
+void PrintTo(const Arguments& a, std::ostream* out)
+{
+    *out << a.name;
+}
+
+class ProgramStart : public ::testing::TestWithParam<Arguments> {};
+
+// Other arguments are GLUT's to take or leave; none may change the program.
+TEST_P(ProgramStart, OpensItsWindowAndShowsAWhiteFirstFrame)
+{
+    RunningProgram program(server->display(), GetParam().args);
+    XConnection x(server->display());
+    const Window window = waitForViewableWindow(x.get(), "Morvane", windowTimeout);
+    ASSERT_NE(window, None) << "no viewable window titled Morvane";
+
+    const WindowPlacement placement = placementOf(x.get(), window);
+    EXPECT_EQ(placement.x, 100);
+    EXPECT_EQ(placement.y, 100);
+    EXPECT_EQ(placement.width, 500);
+    EXPECT_EQ(placement.height, 500);
+
+    // Until the third tick every square is still outside the window.
+    const long tick = waitForExpectedFrame(program, x.get(), window, std::string("first-frame-") + GetParam().name);
+    EXPECT_GE(tick, 0);
+    EXPECT_LE(tick, 2) << "the first frame seen was already an animated one";
+
+    program.readLines(20, Milliseconds(5000));
+    expectTraceFromTheStart(program.lines());
+    EXPECT_TRUE(program.running());
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLines, ProgramStart,
+                         ::testing::Values(Arguments{"plain", {}}, Arguments{"extraArguments", {"foo", "--bar"}}),
+                         [](const ::testing::TestParamInfo<Arguments>& info) { return std::string(info.param.name); });
+
+class ProgramWithoutDisplay : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ProgramWithoutDisplay, EndsWithAFailureStatusPromptly)
+{
+    RunningProgram program(GetParam());
+    const std::optional<int> status = program.waitForExit(Milliseconds(5000));
+    ASSERT_TRUE(status.has_value()) << "still running five seconds after starting without a display";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) != 0) << "status " << *status;
+    EXPECT_TRUE(program.readLines(0, Milliseconds(0)).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Displays, ProgramWithoutDisplay, ::testing::Values("", ":4095"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string(*info.param ? "unreachableDisplay" : "noDisplay");
+                         });
+
+TEST(ProgramTrace, IsTheExpectedSequenceLineByLine)
+{
+    RunningProgram program(server->display());
+    const auto start = std::chrono::steady_clock::now();
+    program.readLines(1, windowTimeout);
+    const auto first = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - first < Milliseconds(3200)) {
+        program.readLines(program.lines().size() + 1, Milliseconds(200));
+    }
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - first).count();
+    RecordProperty("ticks", static_cast<int>(program.lines().size()));
+    EXPECT_GE(program.lines().size(), 60u);
+    // The timer re-arms after each tick's work, so the rate is a little under 20 a second.
+    EXPECT_LE(static_cast<double>(program.lines().size()), seconds * 20.0 + 2.0);
+    expectTraceFromTheStart(program.lines());
+    (void)start;
+}
+
+TEST(ProgramFrames, FollowTheAnimationThroughACycle)
+{
+    RunningProgram program(server->display());
+    XConnection x(server->display());
+    const Window window = waitForViewableWindow(x.get(), "Morvane", windowTimeout);
+    ASSERT_NE(window, None);
+    long last = -1;
+    int checked = 0;
+    // About two and a half cycles, sampled at uneven moments.
+    for (int i = 0; i < 24; ++i) {
+        const long tick = waitForExpectedFrame(program, x.get(), window, "animation-" + std::to_string(i));
+        ASSERT_GE(tick, 0);
+        EXPECT_GE(tick, last);
+        last = tick;
+        ++checked;
+        std::this_thread::sleep_for(Milliseconds(130 + 40 * (i % 3)));
+    }
+    EXPECT_GT(last, 38) << "the animation did not get through a cycle";
+    expectTraceFromTheStart(program.readLines(0, Milliseconds(0)));
+}
+
+// Whatever becomes of the trace, the window keeps animating.
+class ProgramOutputLost : public ::testing::TestWithParam<TraceOutput> {};
+
+TEST_P(ProgramOutputLost, KeepsAnimating)
+{
+    RunningProgram program(server->display(), {}, GetParam());
+    if (GetParam() == TraceOutput::Pipe) {
+        // Like `morvane | head -n 3`: the reader takes three lines and goes.
+        ASSERT_GE(program.readLines(3, windowTimeout).size(), 3u);
+        program.closeTrace();
+    }
+    XConnection x(server->display());
+    const Window window = waitForViewableWindow(x.get(), "Morvane", windowTimeout);
+    ASSERT_NE(window, None);
+    std::this_thread::sleep_for(Milliseconds(600));
+    ASSERT_TRUE(program.running()) << "the program ended when its output went";
+
+    // The frames that follow keep changing: no two ticks 300 ms apart look alike.
+    for (int i = 0; i < 4; ++i) {
+        const Image before = captureWindow(x.get(), window);
+        std::this_thread::sleep_for(Milliseconds(300));
+        const Image after = captureWindow(x.get(), window);
+        EXPECT_NE(before.rgb, after.rgb) << "the window stopped changing";
+    }
+    EXPECT_TRUE(program.running());
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, ProgramOutputLost, ::testing::Values(TraceOutput::Pipe, TraceOutput::DevFull),
+                         [](const ::testing::TestParamInfo<TraceOutput>& info) {
+                             return std::string(info.param == TraceOutput::Pipe ? "readerGone" : "deviceFull");
+                         });
+
+// Resized from outside, as a window manager would: the drawing stays
+// 500 x 500 at the lower-left, the rest of the window is background, and the
+// trace carries on.
+TEST(ProgramResize, KeepsTheDrawingAnchoredAtTheLowerLeft)
+{
+    RunningProgram program(server->display());
+    XConnection x(server->display());
+    const Window window = waitForViewableWindow(x.get(), "Morvane", windowTimeout);
+    ASSERT_NE(window, None);
+
+    const std::pair<int, int> sizes[] = {{800, 700}, {300, 200}, {640, 500}, {500, 260}, {1200, 900}, {500, 500}};
+    for (const auto& [width, height] : sizes) {
+        SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+        XResizeWindow(x.get(), window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+        XSync(x.get(), False);
+        std::this_thread::sleep_for(Milliseconds(250));
+        const WindowPlacement placement = placementOf(x.get(), window);
+        ASSERT_EQ(placement.width, width);
+        ASSERT_EQ(placement.height, height);
+        EXPECT_GE(waitForExpectedFrame(program, x.get(), window,
+                                       "resized-" + std::to_string(width) + "x" + std::to_string(height)),
+                  0);
+    }
+    expectTraceFromTheStart(program.readLines(0, Milliseconds(0)));
+    EXPECT_GT(program.lines().size(), 20u);
+}
+
+}  // namespace
