@@ -8,10 +8,14 @@
 #include <GL/freeglut.h>
 #include <GL/glx.h>
 
+#include <dlfcn.h>
+#include <link.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -21,6 +25,17 @@ bool exposed = false;
 void noteExposure()
 {
     exposed = true;
+}
+
+// Keeps the GL driver that the context loaded in memory until the very end,
+// so that the leak checker, which runs last, can still name it.
+int pinDriver(dl_phdr_info* info, size_t, void*)
+{
+    const std::string name = info->dlpi_name;
+    if (name.find("_dri.so") != std::string::npos || name.find("libgallium") != std::string::npos) {
+        dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    }
+    return 0;
 }
 
 }  // namespace
@@ -34,6 +49,7 @@ void ProgramWindowEnvironment::SetUp()
     static char* argv[] = {name, nullptr};
     int argc = 1;
     openWindow(&argc, argv);
+    dl_iterate_phdr(pinDriver, nullptr);
     glutDisplayFunc(noteExposure);
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -47,7 +63,9 @@ void ProgramWindowEnvironment::SetUp()
 
 void ProgramWindowEnvironment::TearDown()
 {
-    glutExit();
+    // The GL libraries still talk to the server while the process exits, so
+    // it is left to end with the process.
+    server->keepUntilExit();
     server.reset();
 }
 

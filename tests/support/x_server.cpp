@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,6 +23,8 @@ PrivateXServer::PrivateXServer()
         throw std::runtime_error("fork failed");
     }
     if (pid_ == 0) {
+        // Should the test process end without stopping it, the server goes too.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         close(fds[0]);
         const int devNull = open("/dev/null", O_RDWR);
         dup2(devNull, STDIN_FILENO);
