@@ -4,6 +4,7 @@
 #include "app/reshape_view.h"
 #include "glut_headers.h"
 #include "scene/draw_scene.h"
+#include "common/program_window.h"
 #include "support/gl_window.h"
 #include "support/reference.h"
 

@@ -1,31 +1,18 @@
 #include "gl_window.h"
 
-#include "scene/draw_scene.h"
-#include "app/startup.h"
-#include "program.h"
-#include "x_server.h"
-
-#include <GL/freeglut.h>
-#include <GL/glx.h>
+#include "common/program_window.h"
+#include "common/x_server.h"
 
 #include <dlfcn.h>
 #include <link.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 namespace {
 
 std::unique_ptr<PrivateXServer> server;
-bool exposed = false;
-
-void noteExposure()
-{
-    exposed = true;
-}
 
 // Keeps the GL driver that the context loaded in memory until the very end,
 // so that the leak checker, which runs last, can still name it.
@@ -44,21 +31,8 @@ void ProgramWindowEnvironment::SetUp()
 {
     server = std::make_unique<PrivateXServer>();
     setenv("DISPLAY", server->display().c_str(), 1);
-
-    static char name[] = "morvane-tests";
-    static char* argv[] = {name, nullptr};
-    int argc = 1;
-    openWindow(&argc, argv);
+    openProgramWindow();
     dl_iterate_phdr(pinDriver, nullptr);
-    glutDisplayFunc(noteExposure);
-
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!exposed && std::chrono::steady_clock::now() < deadline) {
-        glutMainLoopEvent();
-    }
-    if (!exposed) {
-        throw std::runtime_error("the window was never exposed");
-    }
 }
 
 void ProgramWindowEnvironment::TearDown()
@@ -67,13 +41,4 @@ void ProgramWindowEnvironment::TearDown()
     // it is left to end with the process.
     server->keepUntilExit();
     server.reset();
-}
-
-Image drawSceneAndCapture()
-{
-    drawScene();
-    glFinish();
-    Display* display = glXGetCurrentDisplay();
-    XSync(display, False);
-    return captureWindow(display, glXGetCurrentDrawable());
 }

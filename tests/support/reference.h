@@ -1,8 +1,22 @@
 #pragma once
 
-#include "image.h"
+#include "common/image.h"
+
+#include <cstdint>
 
 #include <string>
+
+// What one window pixel must show; Either marks pixels so close to an edge of
+// a square that rasterisation rules decide.
+enum class Expect : std::uint8_t { White, Black, Either };
+
+struct ExpectedFrame {
+    int width = 0;
+    int height = 0;
+    std::vector<Expect> pixels;  // row 0 at the top
+
+    Expect at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
 
 // What the scene depends on: the approach offset, the scale and the spin.
 struct SceneState {
@@ -24,3 +38,10 @@ SceneState expectedStateAfterTick(long tick);
 
 // The trace line the given tick (counting from 1) must print, without newline.
 std::string expectedTraceLine(long tick);
+
+// Pixels that differ from the expectation (sizes must match, else every pixel counts).
+long countMismatches(const Image& actual, const ExpectedFrame& expected);
+
+// Writes actual, expected and difference PNGs into the build folder's
+// test-artifacts directory and returns a message naming them.
+std::string saveMismatch(const std::string& name, const Image& actual, const ExpectedFrame& expected);

@@ -1,0 +1,129 @@
+#include "child_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <stdexcept>
+#include <thread>
+
+RunningProgram::RunningProgram(const std::string& path, const std::string& display,
+                               const std::vector<std::string>& args, TraceOutput output)
+{
+    started_ = Clock::now();
+    int fds[2] = {-1, -1};
+    if (output == TraceOutput::Pipe && pipe(fds) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    pid_ = fork();
+    if (pid_ < 0) {
+        throw std::runtime_error("fork failed");
+    }
+    if (pid_ == 0) {
+        if (output == TraceOutput::Pipe) {
+            close(fds[0]);
+            dup2(fds[1], STDOUT_FILENO);
+            close(fds[1]);
+        } else {
+            const int full = open("/dev/full", O_WRONLY);
+            dup2(full, STDOUT_FILENO);
+        }
+        // A child of a process that ignores SIGPIPE would inherit that; the
+        // program must be seen starting from the default.
+        signal(SIGPIPE, SIG_DFL);
+        if (display.empty()) {
+            unsetenv("DISPLAY");
+        } else {
+            setenv("DISPLAY", display.c_str(), 1);
+        }
+        std::vector<char*> argv{const_cast<char*>(path.c_str())};
+        for (const std::string& a : args) {
+            argv.push_back(const_cast<char*>(a.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(path.c_str(), argv.data());
+        _exit(127);
+    }
+    if (output == TraceOutput::Pipe) {
+        close(fds[1]);
+        traceFd_ = fds[0];
+    }
+}
+
+RunningProgram::~RunningProgram()
+{
+    closeTrace();
+    if (running()) {
+        kill(pid_, SIGTERM);
+        if (!waitForExit(Milliseconds(3000))) {
+            kill(pid_, SIGKILL);
+            waitForExit(Milliseconds(3000));
+        }
+    }
+}
+
+bool RunningProgram::running()
+{
+    if (status_) {
+        return false;
+    }
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        status_ = status;
+        return false;
+    }
+    return true;
+}
+
+std::optional<int> RunningProgram::waitForExit(Milliseconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
+    while (running()) {
+        if (Clock::now() >= deadline) {
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(Milliseconds(5));
+    }
+    return status_;
+}
+
+const std::vector<std::string>& RunningProgram::readLines(size_t count, Milliseconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
+    while (traceFd_ >= 0) {
+        const auto left = std::chrono::duration_cast<Milliseconds>(deadline - Clock::now());
+        const int wait = lines_.size() >= count ? 0 : static_cast<int>(std::max<long>(0, left.count()));
+        pollfd p{traceFd_, POLLIN, 0};
+        if (poll(&p, 1, wait) <= 0) {
+            if (lines_.size() >= count || left.count() <= 0) {
+                break;
+            }
+            continue;
+        }
+        char buffer[4096];
+        const ssize_t n = read(traceFd_, buffer, sizeof buffer);
+        if (n <= 0) {
+            break;
+        }
+        pending_.append(buffer, static_cast<size_t>(n));
+        size_t newline;
+        while ((newline = pending_.find('\n')) != std::string::npos) {
+            lines_.push_back(pending_.substr(0, newline));
+            arrivals_.push_back(Clock::now());
+            pending_.erase(0, newline + 1);
+        }
+    }
+    return lines_;
+}
+
+void RunningProgram::closeTrace()
+{
+    if (traceFd_ >= 0) {
+        close(traceFd_);
+        traceFd_ = -1;
+    }
+}
