@@ -5,10 +5,11 @@ set -euo pipefail
 
 MORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# What building and running the demo needs.
-RUN_PACKAGES=(g++ make cmake freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri xvfb)
+# What building and running the demo and its picture tool needs.
+RUN_PACKAGES=(g++ make cmake freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri xvfb
+              libx11-dev libpng-dev libgif-dev)
 # What the test suite needs on top.
-TEST_PACKAGES=(libgtest-dev libx11-dev libpng-dev)
+TEST_PACKAGES=(libgtest-dev)
 
 current_step=""
 step() {
@@ -19,6 +20,16 @@ on_error() {
     echo "FAILED: ${current_step:-start-up} (exit status $1)" >&2
 }
 trap 'on_error $?' ERR
+
+# Runs a command as root, through sudo where this is not root already.
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    else
+        command -v sudo >/dev/null || { echo "run as root or install sudo for: $*" >&2; return 1; }
+        sudo "$@"
+    fi
+}
 
 # Installs those of the given Debian packages that are not installed yet; a
 # machine that has them all is left alone and apt is not touched.
@@ -34,14 +45,9 @@ ensure_packages() {
         return 0
     fi
     command -v apt-get >/dev/null || { echo "apt-get not found: install ${missing[*]} by hand" >&2; return 1; }
-    local sudo=()
-    if [ "$(id -u)" -ne 0 ]; then
-        command -v sudo >/dev/null || { echo "run as root or install sudo to install: ${missing[*]}" >&2; return 1; }
-        sudo=(sudo)
-    fi
     echo "    installing: ${missing[*]}"
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
 # configure_and_build BUILD_DIR [cmake options...] -- [build targets...]

@@ -4,6 +4,7 @@
 #include "common/child_process.h"
 #include "common/x_server.h"
 #include "common/x_window.h"
+#include "support/program_checks.h"
 #include "support/reference.h"
 
 #include <sys/wait.h>
@@ -27,67 +28,6 @@ public:
 const auto* const xServer = ::testing::AddGlobalTestEnvironment(new XServerEnvironment);
 
 constexpr Milliseconds windowTimeout{10000};
-
-// Reference frames are the same in every test and some are needed often.
-const ExpectedFrame& referenceForTick(long tick, int width, int height)
-{
-    static std::map<std::tuple<long, int, int>, ExpectedFrame> cache;
-    const auto key = std::make_tuple(tick % (38 * 72), width, height);  // the spin repeats after 72 cycles
-    auto found = cache.find(key);
-    if (found == cache.end()) {
-        found = cache.emplace(key, referenceFrame(expectedStateAfterTick(tick), width, height)).first;
-    }
-    return found->second;
-}
-
-// Captures the window until it shows the frame of a tick that the trace says
-// may be on screen: from `lag` ticks before the last line read before the
-// capture (drawing trails the trace, more so on a loaded machine) up to the
-// last line read after it. Returns the earliest tick whose frame it is, or
-// -1 after saving the closest miss. Blank frames (every square outside the
-// window) count only where asked for: otherwise waiting would always end on
-// one.
-enum class Blank { Counts, Skipped };
-long waitForExpectedFrame(RunningProgram& program, Display* display, Window window, const std::string& name,
-                          Blank blank = Blank::Skipped, long lag = 4)
-{
-    const auto deadline = std::chrono::steady_clock::now() + Milliseconds(2000);
-    Image closest;
-    ExpectedFrame closestExpected;
-    long fewest = -1;
-    do {
-        const long before = static_cast<long>(program.readLines(0, Milliseconds(0)).size());
-        XSync(display, False);
-        const Image shown = captureWindow(display, window);
-        const long after = static_cast<long>(program.readLines(0, Milliseconds(0)).size());
-        for (long tick = std::max(0L, before - lag); tick <= after; ++tick) {
-            if (blank == Blank::Skipped && tick % 38 <= 2) {
-                continue;
-            }
-            const ExpectedFrame& expected = referenceForTick(tick, shown.width, shown.height);
-            const long mismatches = countMismatches(shown, expected);
-            if (mismatches == 0) {
-                return tick;
-            }
-            if (fewest < 0 || mismatches < fewest) {
-                fewest = mismatches;
-                closest = shown;
-                closestExpected = expected;
-            }
-        }
-        std::this_thread::sleep_for(Milliseconds(5));
-    } while (std::chrono::steady_clock::now() < deadline);
-    ADD_FAILURE() << "the window never showed the frame of the current tick; closest miss " << fewest
-                  << " pixels; " << saveMismatch(name, closest, closestExpected);
-    return -1;
-}
-
-void expectTraceFromTheStart(const std::vector<std::string>& lines)
-{
-    for (size_t i = 0; i < lines.size(); ++i) {
-        ASSERT_EQ(lines[i], expectedTraceLine(static_cast<long>(i) + 1)) << "line " << i + 1;
-    }
-}
 
 struct Arguments {
     const char* name;
@@ -205,9 +145,9 @@ TEST_P(ProgramOutputLost, KeepsAnimating)
 
     // The frames that follow keep changing: no two ticks 300 ms apart look alike.
     for (int i = 0; i < 4; ++i) {
-        const Image before = captureWindow(x.get(), window);
+        const Image before = captureDrawable(x.get(), window);
         std::this_thread::sleep_for(Milliseconds(300));
-        const Image after = captureWindow(x.get(), window);
+        const Image after = captureDrawable(x.get(), window);
         EXPECT_NE(before.rgb, after.rgb) << "the window stopped changing";
     }
     EXPECT_TRUE(program.running());

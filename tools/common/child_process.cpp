@@ -45,7 +45,7 @@ RunningProgram::RunningProgram(const std::string& path, const std::string& displ
             argv.push_back(const_cast<char*>(a.c_str()));
         }
         argv.push_back(nullptr);
-        execv(path.c_str(), argv.data());
+        execvp(path.c_str(), argv.data());
         _exit(127);
     }
     if (output == TraceOutput::Pipe) {

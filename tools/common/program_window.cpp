@@ -45,5 +45,5 @@ Image drawSceneAndCapture()
     glFinish();
     Display* display = glXGetCurrentDisplay();
     XSync(display, False);
-    return captureWindow(display, glXGetCurrentDrawable());
+    return captureDrawable(display, glXGetCurrentDrawable());
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -59,16 +60,24 @@ Window findTopLevel(Display* display, const std::string& title)
 
 }  // namespace
 
+Window findViewableWindow(Display* display, const std::string& title)
+{
+    const Window window = findTopLevel(display, title);
+    XWindowAttributes attributes;
+    if (window != None && XGetWindowAttributes(display, window, &attributes) != 0 &&
+        attributes.map_state == IsViewable) {
+        return window;
+    }
+    return None;
+}
+
 Window waitForViewableWindow(Display* display, const std::string& title, Milliseconds timeout)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < deadline) {
-        const Window window = findTopLevel(display, title);
+        const Window window = findViewableWindow(display, title);
         if (window != None) {
-            XWindowAttributes attributes;
-            if (XGetWindowAttributes(display, window, &attributes) != 0 && attributes.map_state == IsViewable) {
-                return window;
-            }
+            return window;
         }
         std::this_thread::sleep_for(Milliseconds(2));
     }
@@ -89,16 +98,28 @@ int shiftOf(unsigned long mask)
 
 }  // namespace
 
-Image captureWindow(Display* display, Window window)
+Image captureDrawable(Display* display, Drawable drawable)
 {
-    XWindowAttributes attributes;
-    XGetWindowAttributes(display, window, &attributes);
-    XImage* ximage = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
-                               static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    Window root = 0;
+    int x = 0;
+    int y = 0;
+    unsigned width = 0;
+    unsigned height = 0;
+    unsigned border = 0;
+    unsigned depth = 0;
+    XGetGeometry(display, drawable, &root, &x, &y, &width, &height, &border, &depth);
+    XImage* ximage = XGetImage(display, drawable, 0, 0, width, height, AllPlanes, ZPixmap);
     if (ximage == nullptr) {
         throw std::runtime_error("XGetImage failed");
     }
-    Image image(attributes.width, attributes.height, 0);
+    if (ximage->red_mask == 0) {
+        // A pixmap has no visual of its own; it holds pixels of the screen's.
+        const Visual* visual = DefaultVisual(display, DefaultScreen(display));
+        ximage->red_mask = visual->red_mask;
+        ximage->green_mask = visual->green_mask;
+        ximage->blue_mask = visual->blue_mask;
+    }
+    Image image(static_cast<int>(width), static_cast<int>(height), 0);
     const int redShift = shiftOf(ximage->red_mask);
     const int greenShift = shiftOf(ximage->green_mask);
     const int blueShift = shiftOf(ximage->blue_mask);
@@ -132,4 +153,29 @@ WindowPlacement placementOf(Display* display, Window window)
     Window child = 0;
     XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
     return {x, y, attributes.width, attributes.height};
+}
+
+void putImage(Display* display, Drawable drawable, GC gc, const Image& image)
+{
+    Visual* visual = DefaultVisual(display, DefaultScreen(display));
+    XImage* ximage = XCreateImage(display, visual, 24, ZPixmap, 0, nullptr, static_cast<unsigned>(image.width),
+                                  static_cast<unsigned>(image.height), 32, 0);
+    if (ximage == nullptr) {
+        throw std::runtime_error("XCreateImage failed");
+    }
+    std::vector<char> data(static_cast<size_t>(ximage->bytes_per_line) * image.height);
+    ximage->data = data.data();
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const std::uint8_t* p = image.at(x, y);
+            XPutPixel(ximage, x, y,
+                      (static_cast<unsigned long>(p[0]) << shiftOf(visual->red_mask)) |
+                          (static_cast<unsigned long>(p[1]) << shiftOf(visual->green_mask)) |
+                          (static_cast<unsigned long>(p[2]) << shiftOf(visual->blue_mask)));
+        }
+    }
+    XPutImage(display, drawable, gc, ximage, 0, 0, 0, 0, static_cast<unsigned>(image.width),
+              static_cast<unsigned>(image.height));
+    ximage->data = nullptr;  // owned by the vector
+    XDestroyImage(ximage);
 }

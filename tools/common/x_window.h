@@ -22,6 +22,9 @@ private:
     Display* display_;
 };
 
+// The top-level window with this title if it is viewable now, or None.
+Window findViewableWindow(Display* display, const std::string& title);
+
 // The top-level window with this title once it is viewable, or None.
 Window waitForViewableWindow(Display* display, const std::string& title, Milliseconds timeout);
 
@@ -31,6 +34,10 @@ struct WindowPlacement {
 // The client area's position on the screen and its size.
 WindowPlacement placementOf(Display* display, Window window);
 
-// The client area of a window as the X server holds it.
-Image captureWindow(Display* display, Window window);
+// The contents of a window's client area, or of a pixmap, as the X server
+// holds them.
+Image captureDrawable(Display* display, Drawable drawable);
+
+// Puts a picture into a 24-bit window or pixmap at its top-left corner.
+void putImage(Display* display, Drawable drawable, GC gc, const Image& image);
 

@@ -1,0 +1,32 @@
+// The benchmark runs both programs and writes its table.
+#include <gtest/gtest.h>
+
+#include "common/child_process.h"
+
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+TEST(Benchmark, MeasuresBothProgramsAndWritesTheTable)
+{
+    const std::filesystem::path folder = std::filesystem::path(MORVANE_TEST_ARTIFACTS) / "bench-test";
+    std::filesystem::remove_all(folder);
+    RunningProgram bench(MORVANE_BENCH, "",
+                         {"--ticks", "10", "--rounds", "1", "--callgrind-ticks", "0", "--out", folder.string()});
+    const std::optional<int> status = bench.waitForExit(Milliseconds(60000));
+    ASSERT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "morvane_bench failed";
+
+    std::ifstream in(folder / "report.md");
+    std::stringstream report;
+    report << in.rdbuf();
+    for (const char* row : {"| tick period, mean (ms) |", "| CPU per tick (ms) |", "| peak resident memory (MB) |",
+                            "| start to window mapped (ms) |"}) {
+        EXPECT_NE(report.str().find(row), std::string::npos) << "no row " << row << " in\n" << report.str();
+    }
+}
+
+}  // namespace

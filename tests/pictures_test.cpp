@@ -1,0 +1,68 @@
+// The picture tool: its frames are the program's, tick by tick.
+#include <gtest/gtest.h>
+
+#include "common/animated_gif.h"
+#include "common/child_process.h"
+#include "common/image.h"
+#include "support/reference.h"
+
+#include <sys/wait.h>
+
+#include <filesystem>
+
+namespace {
+
+class Pictures : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        folder = std::filesystem::path(MORVANE_TEST_ARTIFACTS) / "pictures-test";
+        std::filesystem::remove_all(folder);
+        RunningProgram tool(MORVANE_PICTURES, "", {folder.string()});
+        const std::optional<int> status = tool.waitForExit(Milliseconds(60000));
+        ASSERT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "morvane_pictures failed";
+        tool.readLines(0, Milliseconds(0));
+        printed = tool.lines();
+    }
+
+    static std::filesystem::path folder;
+    static std::vector<std::string> printed;
+};
+
+std::filesystem::path Pictures::folder;
+std::vector<std::string> Pictures::printed;
+
+TEST_F(Pictures, AnimatedGifHoldsTwoCyclesAtFiftyMillisecondsAFrame)
+{
+    const std::string path = (folder / "morvane.gif").string();
+    EXPECT_NE(std::find(printed.begin(), printed.end(), path), printed.end()) << "the tool did not name " << path;
+    const AnimatedGif gif = readAnimatedGif(path);
+    ASSERT_EQ(gif.frames.size(), 76u);
+    EXPECT_TRUE(gif.loops);
+    for (size_t i = 0; i < gif.frames.size(); ++i) {
+        const long tick = static_cast<long>(i) + 1;
+        SCOPED_TRACE("tick " + std::to_string(tick));
+        EXPECT_EQ(gif.delays[i], 5);
+        const ExpectedFrame expected = referenceFrame(expectedStateAfterTick(tick));
+        const long mismatches = countMismatches(gif.frames[i], expected);
+        EXPECT_EQ(mismatches, 0) << saveMismatch("gif-tick-" + std::to_string(tick), gif.frames[i], expected);
+    }
+}
+
+TEST_F(Pictures, ContactSheetShowsOneCycleInRowsOfEight)
+{
+    const Image sheet = readPng((folder / "morvane-cycle.png").string());
+    // Eight thumbnails of 125 pixels with 8 pixel margins across, five rows
+    // of 125 plus a 16 pixel label down.
+    ASSERT_EQ(sheet.width, 8 + 8 * 133);
+    ASSERT_EQ(sheet.height, 8 + 5 * 149);
+    const auto centre = [&](int index) {
+        return sheet.at(8 + (index % 8) * 133 + 62, 8 + (index / 8) * 149 + 62)[0];
+    };
+    EXPECT_EQ(centre(0), 255);   // tick 1: nothing in sight yet
+    EXPECT_EQ(centre(19), 0);    // tick 20: the merged figure
+    EXPECT_EQ(centre(36), 0);    // tick 37: the smallest figure still covers the centre
+    EXPECT_EQ(centre(37), 255);  // tick 38: reset, the squares are out again
+}
+
+}  // namespace

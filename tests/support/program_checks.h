@@ -1,0 +1,26 @@
+#pragma once
+
+// Checks on a running program: the frames its window shows and its trace.
+#include <gtest/gtest.h>
+
+#include "common/child_process.h"
+#include "common/x_window.h"
+
+#include <string>
+#include <vector>
+
+// Blank frames (every square outside the window) count as a match only where
+// asked for: otherwise waiting for the current frame would always end on one.
+enum class Blank { Counts, Skipped };
+
+// Captures the window until it shows the frame of a tick that the trace says
+// may be on screen: from `lag` ticks before the last line read before the
+// capture (drawing trails the trace, more so on a loaded machine) up to the
+// last line read after it. Returns the earliest tick whose frame it is, or
+// -1, with a test failure naming the saved closest miss, after two seconds.
+long waitForExpectedFrame(RunningProgram& program, Display* display, Window window, const std::string& name,
+                          Blank blank = Blank::Skipped, long lag = 4);
+
+// Every line so far is the one its tick must print. Lines may end in a
+// carriage return where the program runs on Windows.
+void expectTraceFromTheStart(const std::vector<std::string>& lines);
