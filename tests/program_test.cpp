@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "common/child_process.h"
-#include "common/x_server.h"
 #include "common/x_window.h"
 #include "support/program_checks.h"
 #include "support/reference.h"
@@ -11,19 +10,10 @@
 
 #include <algorithm>
 #include <map>
-#include <memory>
 #include <thread>
 #include <tuple>
 
 namespace {
-
-std::unique_ptr<PrivateXServer> server;
-
-class XServerEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { server = std::make_unique<PrivateXServer>(); }
-    void TearDown() override { server.reset(); }
-};
 
 const auto* const xServer = ::testing::AddGlobalTestEnvironment(new XServerEnvironment);
 
@@ -44,8 +34,8 @@ class ProgramStart : public ::testing::TestWithParam<Arguments> {};
 // Other arguments are GLUT's to take or leave; none may change the program.
 TEST_P(ProgramStart, OpensItsWindowAndShowsAWhiteFirstFrame)
 {
-    RunningProgram program(MORVANE_EXECUTABLE, server->display(), GetParam().args);
-    XConnection x(server->display());
+    RunningProgram program(MORVANE_EXECUTABLE, testDisplay(), GetParam().args);
+    XConnection x(testDisplay());
     const Window window = waitForViewableWindow(x.get(), "Morvane", windowTimeout);
     ASSERT_NE(window, None) << "no viewable window titled Morvane";
 
@@ -89,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(Displays, ProgramWithoutDisplay, ::testing::Values("", 
 
 TEST(ProgramTrace, IsTheExpectedSequenceLineByLine)
 {
-    RunningProgram program(MORVANE_EXECUTABLE, server->display());
+    RunningProgram program(MORVANE_EXECUTABLE, testDisplay());
     const auto start = std::chrono::steady_clock::now();
     program.readLines(1, windowTimeout);
     const auto first = std::chrono::steady_clock::now();
@@ -107,8 +97,8 @@ TEST(ProgramTrace, IsTheExpectedSequenceLineByLine)
 
 TEST(ProgramFrames, FollowTheAnimationThroughACycle)
 {
-    RunningProgram program(MORVANE_EXECUTABLE, server->display());
-    XConnection x(server->display());
+    RunningProgram program(MORVANE_EXECUTABLE, testDisplay());
+    XConnection x(testDisplay());
     const Window window = waitForViewableWindow(x.get(), "Morvane", windowTimeout);
     ASSERT_NE(window, None);
     long last = -1;
@@ -131,13 +121,13 @@ class ProgramOutputLost : public ::testing::TestWithParam<TraceOutput> {};
 
 TEST_P(ProgramOutputLost, KeepsAnimating)
 {
-    RunningProgram program(MORVANE_EXECUTABLE, server->display(), {}, GetParam());
+    RunningProgram program(MORVANE_EXECUTABLE, testDisplay(), {}, GetParam());
     if (GetParam() == TraceOutput::Pipe) {
         // Like `morvane | head -n 3`: the reader takes three lines and goes.
         ASSERT_GE(program.readLines(3, windowTimeout).size(), 3u);
         program.closeTrace();
     }
-    XConnection x(server->display());
+    XConnection x(testDisplay());
     const Window window = waitForViewableWindow(x.get(), "Morvane", windowTimeout);
     ASSERT_NE(window, None);
     std::this_thread::sleep_for(Milliseconds(600));
@@ -163,8 +153,8 @@ INSTANTIATE_TEST_SUITE_P(Outputs, ProgramOutputLost, ::testing::Values(TraceOutp
 // trace carries on.
 TEST(ProgramResize, KeepsTheDrawingAnchoredAtTheLowerLeft)
 {
-    RunningProgram program(MORVANE_EXECUTABLE, server->display());
-    XConnection x(server->display());
+    RunningProgram program(MORVANE_EXECUTABLE, testDisplay());
+    XConnection x(testDisplay());
     const Window window = waitForViewableWindow(x.get(), "Morvane", windowTimeout);
     ASSERT_NE(window, None);
 

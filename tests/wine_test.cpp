@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "common/child_process.h"
-#include "common/x_server.h"
 #include "common/x_window.h"
 #include "support/program_checks.h"
 
@@ -14,14 +13,6 @@
 #include <thread>
 
 namespace {
-
-std::unique_ptr<PrivateXServer> server;
-
-class XServerEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { server = std::make_unique<PrivateXServer>(); }
-    void TearDown() override { server.reset(); }
-};
 
 const auto* const xServer = ::testing::AddGlobalTestEnvironment(new XServerEnvironment);
 
@@ -33,7 +24,7 @@ protected:
         if (exe == nullptr || *exe == '\0') {
             GTEST_SKIP() << "MORVANE_WINDOWS_EXE does not name a morvane.exe (scripts/windows sets it)";
         }
-        program = std::make_unique<RunningProgram>("wine", server->display(), std::vector<std::string>{exe});
+        program = std::make_unique<RunningProgram>("wine", testDisplay(), std::vector<std::string>{exe});
     }
 
     std::unique_ptr<RunningProgram> program;
@@ -52,7 +43,7 @@ TEST_F(UnderWine, PrintsTheExpectedTraceOnItsConsole)
 
 TEST_F(UnderWine, ShowsTheSameFramesInItsWindow)
 {
-    XConnection x(server->display());
+    XConnection x(testDisplay());
     // Wine draws the frame around the window itself: the X window is the
     // client area.
     const Window window = waitForViewableWindow(x.get(), "Morvane", Milliseconds(60000));

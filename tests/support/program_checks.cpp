@@ -2,12 +2,17 @@
 
 #include "reference.h"
 
+#include "common/x_server.h"
+
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <thread>
 #include <tuple>
 
 namespace {
+
+std::unique_ptr<PrivateXServer> server;
 
 // Reference frames are the same in every test and some are needed often.
 const ExpectedFrame& referenceForTick(long tick, int width, int height)
@@ -22,6 +27,21 @@ const ExpectedFrame& referenceForTick(long tick, int width, int height)
 }
 
 }  // namespace
+
+void XServerEnvironment::SetUp()
+{
+    server = std::make_unique<PrivateXServer>();
+}
+
+void XServerEnvironment::TearDown()
+{
+    server.reset();
+}
+
+const std::string& testDisplay()
+{
+    return server->display();
+}
 
 long waitForExpectedFrame(RunningProgram& program, Display* display, Window window, const std::string& name,
                           Blank blank, long lag)

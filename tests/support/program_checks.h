@@ -9,6 +9,17 @@
 #include <string>
 #include <vector>
 
+// One private X server for the whole test process, started before the first
+// test and stopped after the last.
+class XServerEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override;
+    void TearDown() override;
+};
+
+// The display of that server.
+const std::string& testDisplay();
+
 // Blank frames (every square outside the window) count as a match only where
 // asked for: otherwise waiting for the current frame would always end on one.
 enum class Blank { Counts, Skipped };
