@@ -210,10 +210,22 @@ Profile annotate(const std::string& profilePath)
         const double instructions = std::stod(count);
         if (line.find("PROGRAM TOTALS") != std::string::npos) {
             result.total = instructions;
-        } else if (const size_t at = line.find(sources); at != std::string::npos) {
+            continue;
+        }
+        // "N (P%)  FILE:FUNCTION [OBJECT]", FILE relative to the current
+        // folder where it lies below it.
+        const size_t start = line.find("%)");
+        if (start == std::string::npos) {
+            continue;
+        }
+        const std::string where = line.substr(line.find_first_not_of(' ', start + 2));
+        const std::string file = where.substr(0, where.find(':'));
+        const std::string absolute = std::filesystem::absolute(file).lexically_normal().string();
+        if (absolute.rfind(sources, 0) == 0) {
             result.own += instructions;
-            const std::string where = line.substr(at + sources.size());
-            result.ownFunctions[where.substr(0, where.find(" ["))] += instructions;
+            const std::string function = where.substr(where.find(':'));
+            result.ownFunctions[absolute.substr(sources.size()) + function.substr(0, function.find(" ["))] +=
+                instructions;
         }
     }
     return result;
