@@ -65,6 +65,16 @@ configure_and_build() {
     "${build[@]}"
 }
 
+# Options for building the program and its tools: without the tests on a
+# first configure (they need GoogleTest, which only the test command
+# installs); an existing build folder keeps what it builds, so that running
+# the demo never takes the tests out of a folder that has them.
+program_build_options() {
+    if [ ! -f "$1/CMakeCache.txt" ]; then
+        echo "-DMORVANE_BUILD_TESTS=OFF"
+    fi
+}
+
 XVFB_PID=""
 # Starts Xvfb on a free display number and exports DISPLAY for it.
 start_private_display() {
