@@ -10,12 +10,10 @@
 #include "common/x_window.h"
 
 #include <signal.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -24,7 +22,6 @@
 #include <numeric>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -235,7 +232,8 @@ constexpr size_t warmUpTicks = 20;
 
 // Runs a program under callgrind for a warm-up of 20 ticks (the window's
 // creation and the renderer's first compilation) and then the given number
-// of ticks. Returns the profile of those last ticks alone, in all threads.
+// of ticks. Returns the instructions of those last ticks alone, in all
+// threads.
 // The counts are taken while the program runs, which leaves the functions
 // on the stack at that moment with their callees' costs: only the totals
 // are to be trusted.

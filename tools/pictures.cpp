@@ -82,10 +82,15 @@ Image contactSheet(Display* display, const std::vector<Frame>& frames)
     const int cellHeight = frames.front().image.height / thumbnailScale;
     const int rows = (static_cast<int>(frames.size()) + columns - 1) / columns;
     Image sheet(margin + columns * (cellWidth + margin), margin + rows * (cellHeight + labelHeight + margin), 224);
+    // The top-left corner of the i-th thumbnail.
+    const auto cellLeft = [&](size_t i) { return margin + static_cast<int>(i % columns) * (cellWidth + margin); };
+    const auto cellTop = [&](size_t i) {
+        return margin + static_cast<int>(i / columns) * (cellHeight + labelHeight + margin);
+    };
     for (size_t i = 0; i < frames.size(); ++i) {
         const Image small = thumbnail(frames[i].image);
-        const int left = margin + static_cast<int>(i % columns) * (cellWidth + margin);
-        const int top = margin + static_cast<int>(i / columns) * (cellHeight + labelHeight + margin);
+        const int left = cellLeft(i);
+        const int top = cellTop(i);
         for (int y = 0; y < small.height; ++y) {
             for (int x = 0; x < small.width; ++x) {
                 std::copy_n(small.at(x, y), 3, sheet.at(left + x, top + y));
@@ -105,9 +110,7 @@ Image contactSheet(Display* display, const std::vector<Frame>& frames)
     XSetForeground(display, gc, BlackPixel(display, DefaultScreen(display)));
     for (size_t i = 0; i < frames.size(); ++i) {
         const std::string label = "tick " + std::to_string(frames[i].tick) + "  " + frames[i].scale;
-        const int left = margin + static_cast<int>(i % columns) * (cellWidth + margin);
-        const int top = margin + static_cast<int>(i / columns) * (cellHeight + labelHeight + margin);
-        XDrawString(display, pixmap, gc, left + 2, top + cellHeight + labelHeight - 3, label.c_str(),
+        XDrawString(display, pixmap, gc, cellLeft(i) + 2, cellTop(i) + cellHeight + labelHeight - 3, label.c_str(),
                     static_cast<int>(label.size()));
     }
     const Image labelled = captureDrawable(display, pixmap);
