@@ -1,15 +1,19 @@
-# Shared by the scripts in this folder: package installation, the build, and
-# a private virtual X server. Sourced, not run.
+# shellcheck shell=bash
+# Shared by the scripts in this folder: package installation, builds through
+# the CMake presets, and naming the step that failed. Sourced, not run.
 
 set -euo pipefail
 
 MORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# Builds, workflow presets' included, use every core.
+CMAKE_BUILD_PARALLEL_LEVEL=$(nproc 2>/dev/null || echo 2)
+export CMAKE_BUILD_PARALLEL_LEVEL
 
-# What building and running the demo and its picture tool needs.
-RUN_PACKAGES=(g++ make cmake freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri xvfb
-              libx11-dev libpng-dev libgif-dev)
-# What the test suite needs on top.
-TEST_PACKAGES=(libgtest-dev)
+# What building the program, its tools and its tests needs, and what the
+# tools and tests need to run (a private X server, Mesa's renderer).
+# shellcheck disable=SC2034 # used by the scripts that source this file
+DEV_PACKAGES=(g++ make cmake freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri xvfb
+              libx11-dev libpng-dev libgif-dev libgtest-dev)
 
 current_step=""
 step() {
@@ -20,6 +24,13 @@ on_error() {
     echo "FAILED: ${current_step:-start-up} (exit status $1)" >&2
 }
 trap 'on_error $?' ERR
+
+# Stops with a reason a person can act on.
+fail() {
+    trap - ERR
+    echo "FAILED: ${current_step:-start-up}: $*" >&2
+    exit 1
+}
 
 # Runs a command as root, through sudo where this is not root already.
 as_root() {
@@ -50,56 +61,19 @@ ensure_packages() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# configure_and_build BUILD_DIR [cmake options...] -- [build targets...]
-configure_and_build() {
-    local dir="$1"; shift
-    local options=() targets=()
-    while [ "$#" -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
-    [ "$#" -gt 0 ] && shift
-    targets=("$@")
-    cmake -S "$MORVANE_ROOT" -B "$dir" "${options[@]}" >/dev/null
-    local build=(cmake --build "$dir" --parallel "$(nproc 2>/dev/null || echo 2)")
-    if [ "${#targets[@]}" -gt 0 ]; then
-        build+=(--target "${targets[@]}")
-    fi
-    "${build[@]}"
+# The build folder of a configure preset (each has its own).
+preset_dir() {
+    echo "$MORVANE_ROOT/build/$1"
 }
 
-# Options for building the program and its tools: without the tests on a
-# first configure (they need GoogleTest, which only the test command
-# installs); an existing build folder keeps what it builds, so that running
-# the demo never takes the tests out of a folder that has them.
-program_build_options() {
-    if [ ! -f "$1/CMakeCache.txt" ]; then
-        echo "-DMORVANE_BUILD_TESTS=OFF"
+# build_preset PRESET [TARGET...]: configures and builds with a preset, all
+# of it or only the given targets.
+build_preset() {
+    local preset="$1"; shift
+    (cd "$MORVANE_ROOT" && cmake --preset "$preset" >/dev/null)
+    local command=(cmake --build --preset "$preset")
+    if [ "$#" -gt 0 ]; then
+        command+=(--target "$@")
     fi
-}
-
-XVFB_PID=""
-# Starts Xvfb on a free display number and exports DISPLAY for it.
-start_private_display() {
-    local number_file
-    number_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
-    XVFB_PID=$!
-    local tries=0
-    while [ ! -s "$number_file" ]; do
-        tries=$((tries + 1))
-        if [ "$tries" -gt 200 ] || ! kill -0 "$XVFB_PID" 2>/dev/null; then
-            rm -f "$number_file"
-            echo "Xvfb did not start" >&2
-            return 1
-        fi
-        sleep 0.05
-    done
-    export DISPLAY=":$(head -n 1 "$number_file")"
-    rm -f "$number_file"
-}
-
-stop_private_display() {
-    if [ -n "$XVFB_PID" ]; then
-        kill "$XVFB_PID" 2>/dev/null || true
-        wait "$XVFB_PID" 2>/dev/null || true
-        XVFB_PID=""
-    fi
+    (cd "$MORVANE_ROOT" && "${command[@]}")
 }

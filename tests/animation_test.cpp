@@ -1,5 +1,5 @@
 #include "animation/animation_state.h"
-#include "support/reference.h"
+#include "support/expected_animation.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,7 @@ double turnBetween(double before, double after)
 TEST(AnimationTick, FollowsTheTwoCyclesTickByTick)
 {
     AnimationState state = initialAnimationState;
-    for (long tick = 1; tick <= 76; ++tick) {
+    for (long tick = 1; tick <= 2 * ticksPerCycle; ++tick) {
         advanceAnimation(state);
         const SceneState expected = expectedStateAfterTick(tick);
         SCOPED_TRACE("tick " + std::to_string(tick));
@@ -74,7 +74,7 @@ TEST(AnimationTrace, PrintsTwoWholeCyclesExactly)
     AnimationState state = initialAnimationState;
     std::ostringstream trace;
     std::string expected;
-    for (long tick = 1; tick <= 76; ++tick) {
+    for (long tick = 1; tick <= 2 * ticksPerCycle; ++tick) {
         advanceAnimation(state);
         writeTraceLine(trace, state.figureScale);
         expected += expectedTraceLine(tick) + "\n";
@@ -97,7 +97,7 @@ TEST(AnimationTrace, CarriesOnAfterAFailedWrite)
 TEST(AnimationTick, RepeatsItsCycleOverWeeksOfTicks)
 {
     constexpr long ticks = 60'000'000;
-    constexpr long cycle = 38;
+    constexpr long cycle = ticksPerCycle;
     AnimationState firstCycle[cycle];
     AnimationState state = initialAnimationState;
     for (long tick = 1; tick <= cycle; ++tick) {

@@ -15,8 +15,8 @@ TEST(Benchmark, MeasuresBothProgramsAndWritesTheTable)
 {
     const std::filesystem::path folder = std::filesystem::path(MORVANE_TEST_ARTIFACTS) / "bench-test";
     std::filesystem::remove_all(folder);
-    RunningProgram bench(MORVANE_BENCH, "",
-                         {"--ticks", "10", "--rounds", "1", "--callgrind-ticks", "0", "--out", folder.string()});
+    RunningProgram bench(
+        {MORVANE_BENCH, "--ticks", "10", "--rounds", "1", "--callgrind-ticks", "0", "--out", folder.string()}, "");
     const std::optional<int> status = bench.waitForExit(Milliseconds(60000));
     ASSERT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "morvane_bench failed";
 

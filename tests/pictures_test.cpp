@@ -1,10 +1,11 @@
 // The picture tool: its frames are the program's, tick by tick.
 #include <gtest/gtest.h>
 
-#include "common/animated_gif.h"
+#include "animation/animation_state.h"
+#include "animation/animation_tick.h"
 #include "common/child_process.h"
-#include "common/image.h"
-#include "support/reference.h"
+#include "support/image_files.h"
+#include "support/reference_frame.h"
 
 #include <sys/wait.h>
 
@@ -18,7 +19,7 @@ protected:
     {
         folder = std::filesystem::path(MORVANE_TEST_ARTIFACTS) / "pictures-test";
         std::filesystem::remove_all(folder);
-        RunningProgram tool(MORVANE_PICTURES, "", {folder.string()});
+        RunningProgram tool({MORVANE_PICTURES, folder.string()}, "");
         const std::optional<int> status = tool.waitForExit(Milliseconds(60000));
         ASSERT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "morvane_pictures failed";
         tool.readLines(0, Milliseconds(0));
@@ -37,12 +38,12 @@ TEST_F(Pictures, AnimatedGifHoldsTwoCyclesAtFiftyMillisecondsAFrame)
     const std::string path = (folder / "morvane.gif").string();
     EXPECT_NE(std::find(printed.begin(), printed.end(), path), printed.end()) << "the tool did not name " << path;
     const AnimatedGif gif = readAnimatedGif(path);
-    ASSERT_EQ(gif.frames.size(), 76u);
+    ASSERT_EQ(gif.frames.size(), 2u * ticksPerCycle);
     EXPECT_TRUE(gif.loops);
     for (size_t i = 0; i < gif.frames.size(); ++i) {
         const long tick = static_cast<long>(i) + 1;
         SCOPED_TRACE("tick " + std::to_string(tick));
-        EXPECT_EQ(gif.delays[i], 5);
+        EXPECT_EQ(gif.delays[i] * 10, tickPeriodMilliseconds);
         const ExpectedFrame expected = referenceFrame(expectedStateAfterTick(tick));
         const long mismatches = countMismatches(gif.frames[i], expected);
         EXPECT_EQ(mismatches, 0) << saveMismatch("gif-tick-" + std::to_string(tick), gif.frames[i], expected);

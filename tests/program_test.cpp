@@ -1,9 +1,16 @@
-// The built program, run as a person runs it, on a private X server.
+// The built program, run as a person runs it, on a private X server. The
+// trace and frame checks also run on the Windows builds under wine (the
+// wine64 and wine32 tests, which scripts/windows runs).
 #include <gtest/gtest.h>
 
+#include "animation/animation_state.h"
+#include "animation/animation_tick.h"
+#include "app/startup.h"
 #include "common/child_process.h"
 #include "common/x_window.h"
+#include "support/display_environment.h"
 #include "support/program_checks.h"
+#include "support/program_runner.h"
 
 #include <sys/wait.h>
 
@@ -11,9 +18,9 @@
 
 namespace {
 
-const auto* const xServer = ::testing::AddGlobalTestEnvironment(new XServerEnvironment);
+const auto* const display = ::testing::AddGlobalTestEnvironment(new PrivateDisplayEnvironment);
 
-constexpr Milliseconds windowTimeout{10000};
+const Milliseconds windowTimeout = linuxProgram.startTimeout;
 
 struct Arguments {
     const char* name;
@@ -30,16 +37,16 @@ class ProgramStart : public ::testing::TestWithParam<Arguments> {};
 // Other arguments are GLUT's to take or leave; none may change the program.
 TEST_P(ProgramStart, OpensItsWindowAndShowsAWhiteFirstFrame)
 {
-    RunningProgram program(MORVANE_EXECUTABLE, testDisplay(), GetParam().args);
+    RunningProgram program(programCommand(linuxProgram, GetParam().args), testDisplay());
     XConnection x(testDisplay());
-    const Window window = waitForViewableWindow(x.get(), "Morvane", windowTimeout);
-    ASSERT_NE(window, None) << "no viewable window titled Morvane";
+    const Window window = waitForViewableWindow(x.get(), windowTitle, windowTimeout);
+    ASSERT_NE(window, None) << "no viewable window titled " << windowTitle;
 
     const WindowPlacement placement = placementOf(x.get(), window);
-    EXPECT_EQ(placement.x, 100);
-    EXPECT_EQ(placement.y, 100);
-    EXPECT_EQ(placement.width, 500);
-    EXPECT_EQ(placement.height, 500);
+    EXPECT_EQ(placement.x, windowX);
+    EXPECT_EQ(placement.y, windowY);
+    EXPECT_EQ(placement.width, windowWidth);
+    EXPECT_EQ(placement.height, windowHeight);
 
     // Until the third tick every square is still outside the window. The
     // first frame that can be seen must be that white one, however late.
@@ -61,7 +68,7 @@ class ProgramWithoutDisplay : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(ProgramWithoutDisplay, EndsWithAFailureStatusPromptly)
 {
-    RunningProgram program(MORVANE_EXECUTABLE, GetParam());
+    RunningProgram program(programCommand(linuxProgram), GetParam());
     const std::optional<int> status = program.waitForExit(Milliseconds(5000));
     ASSERT_TRUE(status.has_value()) << "still running five seconds after starting without a display";
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) != 0) << "status " << *status;
@@ -73,10 +80,23 @@ INSTANTIATE_TEST_SUITE_P(Displays, ProgramWithoutDisplay, ::testing::Values("", 
                              return std::string(*info.param ? "unreachableDisplay" : "noDisplay");
                          });
 
-TEST(ProgramTrace, IsTheExpectedSequenceLineByLine)
+// The same checks on each build that can run here.
+class ProgramRun : public ::testing::TestWithParam<ProgramRunner> {
+protected:
+    void SetUp() override
+    {
+        command = programCommand(GetParam());
+        ASSERT_FALSE(command.empty()) << GetParam().executableVariable
+                                      << " does not name the executable to run (scripts/windows sets it)";
+    }
+
+    std::vector<std::string> command;
+};
+
+TEST_P(ProgramRun, PrintsTheExpectedTraceLineByLine)
 {
-    RunningProgram program(MORVANE_EXECUTABLE, testDisplay());
-    program.readLines(1, windowTimeout);
+    RunningProgram program(command, testDisplay());
+    ASSERT_FALSE(program.readLines(1, GetParam().startTimeout).empty()) << "no output from the program";
     const auto first = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() - first < Milliseconds(3200)) {
         program.readLines(program.lines().size() + 1, Milliseconds(200));
@@ -84,46 +104,57 @@ TEST(ProgramTrace, IsTheExpectedSequenceLineByLine)
     const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - first).count();
     RecordProperty("ticks", static_cast<int>(program.lines().size()));
     EXPECT_GE(program.lines().size(), 60u);
-    // The timer re-arms after each tick's work, so the rate is a little under 20 a second.
-    EXPECT_LE(static_cast<double>(program.lines().size()), seconds * 20.0 + 2.0);
+    // The timer re-arms after each tick's work, so the rate is a little
+    // under one tick per period.
+    EXPECT_LE(static_cast<double>(program.lines().size()), seconds * 1000.0 / tickPeriodMilliseconds + 2.0);
     expectTraceFromTheStart(program.lines());
     EXPECT_EQ(program.partialLine(), "") << "a line arrived in pieces";
 }
 
-TEST(ProgramFrames, FollowTheAnimationThroughACycle)
+TEST_P(ProgramRun, ShowsTheFramesOfTheAnimationThroughACycle)
 {
-    RunningProgram program(MORVANE_EXECUTABLE, testDisplay());
+    RunningProgram program(command, testDisplay());
     XConnection x(testDisplay());
-    const Window window = waitForViewableWindow(x.get(), "Morvane", windowTimeout);
-    ASSERT_NE(window, None);
+    // Under wine the X window is the client area: wine draws any frame
+    // around it itself.
+    const Window window = waitForViewableWindow(x.get(), windowTitle, GetParam().startTimeout);
+    ASSERT_NE(window, None) << "no viewable window titled " << windowTitle;
+    const WindowPlacement placement = placementOf(x.get(), window);
+    EXPECT_EQ(placement.width, windowWidth);
+    EXPECT_EQ(placement.height, windowHeight);
     long last = -1;
-    int checked = 0;
     // About two and a half cycles, sampled at uneven moments.
     for (int i = 0; i < 24; ++i) {
-        const long tick = waitForExpectedFrame(program, x.get(), window, "animation-" + std::to_string(i));
+        const long tick = waitForExpectedFrame(program, x.get(), window,
+                                               std::string(GetParam().name) + "-animation-" + std::to_string(i));
         ASSERT_GE(tick, 0);
         EXPECT_GE(tick, last);
         last = tick;
-        ++checked;
         std::this_thread::sleep_for(Milliseconds(130 + 40 * (i % 3)));
     }
-    EXPECT_GT(last, 38) << "the animation did not get through a cycle";
+    EXPECT_GT(last, ticksPerCycle) << "the animation did not get through a cycle";
     expectTraceFromTheStart(program.readLines(0, Milliseconds(0)));
 }
+
+INSTANTIATE_TEST_SUITE_P(Builds, ProgramRun,
+                         ::testing::Values(linuxProgram, windows64UnderWine, windows32UnderWine),
+                         [](const ::testing::TestParamInfo<ProgramRunner>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // Whatever becomes of the trace, the window keeps animating.
 class ProgramOutputLost : public ::testing::TestWithParam<TraceOutput> {};
 
 TEST_P(ProgramOutputLost, KeepsAnimating)
 {
-    RunningProgram program(MORVANE_EXECUTABLE, testDisplay(), {}, GetParam());
+    RunningProgram program(programCommand(linuxProgram), testDisplay(), GetParam());
     if (GetParam() == TraceOutput::Pipe) {
         // Like `morvane | head -n 3`: the reader takes three lines and goes.
         ASSERT_GE(program.readLines(3, windowTimeout).size(), 3u);
         program.closeTrace();
     }
     XConnection x(testDisplay());
-    const Window window = waitForViewableWindow(x.get(), "Morvane", windowTimeout);
+    const Window window = waitForViewableWindow(x.get(), windowTitle, windowTimeout);
     ASSERT_NE(window, None);
     std::this_thread::sleep_for(Milliseconds(600));
     ASSERT_TRUE(program.running()) << "the program ended when its output went";
@@ -148,12 +179,12 @@ INSTANTIATE_TEST_SUITE_P(Outputs, ProgramOutputLost, ::testing::Values(TraceOutp
 // trace carries on.
 TEST(ProgramResize, KeepsTheDrawingAnchoredAtTheLowerLeft)
 {
-    RunningProgram program(MORVANE_EXECUTABLE, testDisplay());
+    RunningProgram program(programCommand(linuxProgram), testDisplay());
     XConnection x(testDisplay());
-    const Window window = waitForViewableWindow(x.get(), "Morvane", windowTimeout);
+    const Window window = waitForViewableWindow(x.get(), windowTitle, windowTimeout);
     ASSERT_NE(window, None);
 
-    const std::pair<int, int> sizes[] = {{800, 700}, {300, 200}, {640, 500}, {500, 260}, {1200, 900}, {500, 500}};
+    const std::pair<int, int> sizes[] = {{800, 700}, {300, 200}, {640, 500}, {500, 260}, {1200, 900}, {windowWidth, windowHeight}};
     for (const auto& [width, height] : sizes) {
         SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
         XResizeWindow(x.get(), window, static_cast<unsigned>(width), static_cast<unsigned>(height));

@@ -2,18 +2,25 @@
 
 #include "animation/animation_state.h"
 #include "app/reshape_view.h"
+#include "app/startup.h"
+#include "frames/frame_window.h"
 #include "glut_headers.h"
-#include "scene/draw_scene.h"
-#include "common/program_window.h"
-#include "support/gl_window.h"
-#include "support/reference.h"
+#include "support/display_environment.h"
+#include "support/reference_frame.h"
 
 #include <algorithm>
 #include <array>
 
 namespace {
 
-const auto* const window = ::testing::AddGlobalTestEnvironment(new ProgramWindowEnvironment);
+const auto* const display = ::testing::AddGlobalTestEnvironment(new PrivateDisplayEnvironment);
+
+// Tests that draw do so in the program's own window, opened in this process.
+template <typename Base>
+class InProgramWindow : public Base {
+protected:
+    static void SetUpTestSuite() { openProgramWindowOnce(); }
+};
 
 struct FrameCase {
     const char* name;
@@ -25,13 +32,12 @@ void PrintTo(const FrameCase& c, std::ostream* out)
     *out << c.name;
 }
 
-class SceneFrame : public ::testing::TestWithParam<FrameCase> {};
+class SceneFrame : public InProgramWindow<::testing::TestWithParam<FrameCase>> {};
 
 TEST_P(SceneFrame, MatchesTheGeometryPixelForPixel)
 {
     const FrameCase& c = GetParam();
-    animationState = AnimationState{c.scale, c.offset, c.offset >= 10.0f ? 0.5f : 0.0f, c.spin};
-    const Image actual = drawSceneAndCapture();
+    const Image actual = drawFrameAndCapture({c.scale, c.offset, c.offset >= 10.0f ? 0.5f : 0.0f, c.spin});
     const ExpectedFrame expected = referenceFrame({c.offset, c.scale, c.spin});
 
     const long mismatches = countMismatches(actual, expected);
@@ -78,11 +84,12 @@ Matrix currentMatrix(GLenum which)
 const Matrix orthographic{0.2f, 0, 0, 0, 0, 0.2f, 0, 0, 0, 0, -0.2f, 0, 0, 0, 0, 1};
 const Matrix identity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
-TEST(SceneMatrices, DrawingLeavesTheModelViewMatrixAsItFoundIt)
+class SceneMatrices : public InProgramWindow<::testing::Test> {};
+
+TEST_F(SceneMatrices, DrawingLeavesTheModelViewMatrixAsItFoundIt)
 {
-    animationState = AnimationState{0.6f, 10.0f, 0.5f, 125.0f};
     ASSERT_EQ(currentMatrix(GL_MODELVIEW_MATRIX), orthographic);
-    drawSceneAndCapture();
+    drawFrameAndCapture({0.6f, 10.0f, 0.5f, 125.0f});
     EXPECT_EQ(currentMatrix(GL_MODELVIEW_MATRIX), orthographic);
     GLint depth = 0;
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
@@ -98,7 +105,7 @@ void PrintTo(const Size& s, std::ostream* out)
     *out << s.width << "x" << s.height;
 }
 
-class Reshape : public ::testing::TestWithParam<Size> {};
+class Reshape : public InProgramWindow<::testing::TestWithParam<Size>> {};
 
 TEST_P(Reshape, ResetsTheProjectionOnlyAndKeepsTheViewport)
 {
@@ -118,7 +125,7 @@ TEST_P(Reshape, ResetsTheProjectionOnlyAndKeepsTheViewport)
     EXPECT_EQ(currentMatrix(GL_MODELVIEW_MATRIX), orthographic);
     std::array<GLint, 4> viewport{};
     glGetIntegerv(GL_VIEWPORT, viewport.data());
-    EXPECT_EQ(viewport, (std::array<GLint, 4>{0, 0, 500, 500}));
+    EXPECT_EQ(viewport, (std::array<GLint, 4>{0, 0, windowWidth, windowHeight}));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

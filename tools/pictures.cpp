@@ -4,11 +4,12 @@
 //
 //   morvane_pictures [OUTPUT_DIR]     (default: the current directory)
 #include "animation/animation_state.h"
+#include "animation/animation_tick.h"
 #include "common/animated_gif.h"
 #include "common/image.h"
-#include "common/program_window.h"
 #include "common/x_server.h"
 #include "common/x_window.h"
+#include "frames/frame_window.h"
 
 #include <GL/glx.h>
 
@@ -22,7 +23,6 @@
 
 namespace {
 
-constexpr int ticksPerCycle = 38;
 constexpr int thumbnailScale = 4;  // 500 x 500 frames become 125 x 125
 constexpr int columns = 8;
 constexpr int margin = 8;
@@ -46,10 +46,10 @@ std::string printedScale(float scale)
 std::vector<Frame> renderTicks(long count)
 {
     std::vector<Frame> frames;
-    animationState = initialAnimationState;
+    AnimationState state = initialAnimationState;
     for (long tick = 1; tick <= count; ++tick) {
-        advanceAnimation(animationState);
-        frames.push_back({tick, printedScale(animationState.figureScale), drawSceneAndCapture()});
+        advanceAnimation(state);
+        frames.push_back({tick, printedScale(state.figureScale), drawFrameAndCapture(state)});
     }
     return frames;
 }
@@ -143,7 +143,7 @@ int main(int argc, char** argv)
             images.push_back(f.image);
         }
         const std::string gifPath = (folder / "morvane.gif").string();
-        writeAnimatedGif(gifPath, images, 5);
+        writeAnimatedGif(gifPath, images, tickPeriodMilliseconds / 10);
 
         std::cout << sheetPath << "\n" << gifPath << "\n";
         // The GL libraries still talk to the server on the way out.

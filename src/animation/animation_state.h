@@ -15,6 +15,12 @@ struct AnimationState {
 // The state as it is before the first tick.
 constexpr AnimationState initialAnimationState{1.0f, 0.0f, 0.0f, 0.0f};
 
+// With exact single-precision rounding the state repeats every 38 ticks
+// (19 approaching, 19 shrinking, the last of which resets), apart from the
+// spin, which each cycle leaves 95 degrees further on. The program never
+// counts cycles; this names the length for what draws or checks them.
+constexpr int ticksPerCycle = 38;
+
 // The one process-wide instance, written by the tick and read by the drawing.
 extern AnimationState animationState;
 

@@ -10,6 +10,6 @@ void animationTick(int /*value*/)
 {
     advanceAnimation(animationState);
     writeTraceLine(std::cout, animationState.figureScale);
-    glutTimerFunc(50, animationTick, 0);
+    glutTimerFunc(tickPeriodMilliseconds, animationTick, 0);
     glutPostRedisplay();
 }

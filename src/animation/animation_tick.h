@@ -1,5 +1,9 @@
 #pragma once
 
+// Time from the end of one tick to the next.
+constexpr int tickPeriodMilliseconds = 50;
+
 // GLUT timer callback: advances the animation, prints the scale, re-arms
-// itself for 50 ms later and asks for a redraw. The value is ignored.
+// itself for tickPeriodMilliseconds later and asks for a redraw. The value
+// is ignored.
 void animationTick(int value);

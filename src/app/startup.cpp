@@ -19,9 +19,9 @@ void openWindow(int* argc, char** argv)
 {
     glutInit(argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowPosition(100, 100);
-    glutInitWindowSize(500, 500);
-    glutCreateWindow("Morvane");
+    glutInitWindowPosition(windowX, windowY);
+    glutInitWindowSize(windowWidth, windowHeight);
+    glutCreateWindow(windowTitle);
 
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     // The matrix mode is still the initial model-view: world x and y from -5

@@ -1,5 +1,12 @@
 #pragma once
 
+// The one window: its title, where it opens and its first size in pixels.
+constexpr const char* windowTitle = "Morvane";
+constexpr int windowX = 100;
+constexpr int windowY = 100;
+constexpr int windowWidth = 500;
+constexpr int windowHeight = 500;
+
 // Ignores SIGPIPE where the platform has it, so that a trace written to a
 // pipe whose reader has gone fails quietly instead of ending the process.
 void ignoreBrokenPipe();

@@ -22,15 +22,20 @@ void drawSquare()
 
 void drawScene()
 {
-    const float scale = animationState.figureScale;
-    const float offset = animationState.approachOffset;
+    drawFrame(animationState);
+}
+
+void drawFrame(const AnimationState& state)
+{
+    const float scale = state.figureScale;
+    const float offset = state.approachOffset;
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     // The whole figure scales and turns about the centre of the window.
     glPushMatrix();
     glScalef(scale, scale, scale);
-    glRotatef(animationState.spinAngle, 0.0f, 0.0f, 1.0f);
+    glRotatef(state.spinAngle, 0.0f, 0.0f, 1.0f);
 
     // Each square turns about its own centre, then moves to its place.
     // Above the centre, not turned.

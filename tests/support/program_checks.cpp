@@ -1,24 +1,21 @@
 #include "program_checks.h"
 
-#include "reference.h"
+#include "reference_frame.h"
 
-#include "common/x_server.h"
+#include "animation/animation_state.h"
+#include "common/deadline.h"
 
 #include <algorithm>
 #include <map>
-#include <memory>
-#include <thread>
 #include <tuple>
 
 namespace {
-
-std::unique_ptr<PrivateXServer> server;
 
 // Reference frames are the same in every test and some are needed often.
 const ExpectedFrame& referenceForTick(long tick, int width, int height)
 {
     static std::map<std::tuple<long, int, int>, ExpectedFrame> cache;
-    const auto key = std::make_tuple(tick % (38 * 72), width, height);  // the spin repeats after 72 cycles
+    const auto key = std::make_tuple(tick % (ticksPerCycle * 72), width, height);  // the spin repeats after 72 cycles
     auto found = cache.find(key);
     if (found == cache.end()) {
         found = cache.emplace(key, referenceFrame(expectedStateAfterTick(tick), width, height)).first;
@@ -28,41 +25,53 @@ const ExpectedFrame& referenceForTick(long tick, int width, int height)
 
 }  // namespace
 
-void XServerEnvironment::SetUp()
+void PrintTo(TraceOutput output, std::ostream* out)
 {
-    server = std::make_unique<PrivateXServer>();
+    *out << (output == TraceOutput::Pipe ? "pipe" : "/dev/full");
 }
 
-void XServerEnvironment::TearDown()
+Window waitForViewableWindow(Display* display, const std::string& title, Milliseconds timeout)
 {
-    server.reset();
+    Window window = None;
+    waitUntil(timeout, Milliseconds(2), [&] {
+        window = findViewableWindow(display, title);
+        return window != None;
+    });
+    return window;
 }
 
-const std::string& testDisplay()
+WindowPlacement placementOf(Display* display, Window window)
 {
-    return server->display();
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, window, &attributes);
+    int x = 0;
+    int y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+    return {x, y, attributes.width, attributes.height};
 }
 
 long waitForExpectedFrame(RunningProgram& program, Display* display, Window window, const std::string& name,
                           Blank blank, long lag)
 {
-    const auto deadline = std::chrono::steady_clock::now() + Milliseconds(2000);
     Image closest;
     ExpectedFrame closestExpected;
     long fewest = -1;
-    do {
+    long found = -1;
+    waitUntil(Milliseconds(2000), Milliseconds(5), [&] {
         const long before = static_cast<long>(program.readLines(0, Milliseconds(0)).size());
         XSync(display, False);
         const Image shown = captureDrawable(display, window);
         const long after = static_cast<long>(program.readLines(0, Milliseconds(0)).size());
         for (long tick = std::max(0L, before - lag); tick <= after; ++tick) {
-            if (blank == Blank::Skipped && tick % 38 <= 2) {
+            if (blank == Blank::Skipped && tick % ticksPerCycle <= 2) {
                 continue;
             }
             const ExpectedFrame& expected = referenceForTick(tick, shown.width, shown.height);
             const long mismatches = countMismatches(shown, expected);
             if (mismatches == 0) {
-                return tick;
+                found = tick;
+                return true;
             }
             if (fewest < 0 || mismatches < fewest) {
                 fewest = mismatches;
@@ -70,8 +79,11 @@ long waitForExpectedFrame(RunningProgram& program, Display* display, Window wind
                 closestExpected = expected;
             }
         }
-        std::this_thread::sleep_for(Milliseconds(5));
-    } while (std::chrono::steady_clock::now() < deadline);
+        return false;
+    });
+    if (found >= 0) {
+        return found;
+    }
     ADD_FAILURE() << "the window never showed the frame of the current tick; closest miss " << fewest
                   << " pixels; " << saveMismatch(name, closest, closestExpected);
     return -1;

@@ -1,24 +1,25 @@
 #pragma once
 
-// Checks on a running program: the frames its window shows and its trace.
+// Checks on a running program: its window, the frames it shows and its trace.
 #include <gtest/gtest.h>
 
 #include "common/child_process.h"
 #include "common/x_window.h"
 
+#include <ostream>
 #include <string>
 #include <vector>
 
-// One private X server for the whole test process, started before the first
-// test and stopped after the last.
-class XServerEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override;
-    void TearDown() override;
-};
+void PrintTo(TraceOutput output, std::ostream* out);
 
-// The display of that server.
-const std::string& testDisplay();
+// The top-level window with this title once it is viewable, or None.
+Window waitForViewableWindow(Display* display, const std::string& title, Milliseconds timeout);
+
+struct WindowPlacement {
+    int x, y, width, height;
+};
+// The client area's position on the screen and its size.
+WindowPlacement placementOf(Display* display, Window window);
 
 // Blank frames (every square outside the window) count as a match only where
 // asked for: otherwise waiting for the current frame would always end on one.

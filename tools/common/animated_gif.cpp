@@ -2,7 +2,6 @@
 
 #include <gif_lib.h>
 
-#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
@@ -66,47 +65,4 @@ void writeAnimatedGif(const std::string& path, const std::vector<Image>& frames,
     // giflib creates the file readable by its owner alone.
     std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
                                            std::filesystem::perms::group_read | std::filesystem::perms::others_read);
-}
-
-AnimatedGif readAnimatedGif(const std::string& path)
-{
-    int error = 0;
-    GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
-    if (gif == nullptr) {
-        throw std::runtime_error("cannot read " + path + ": " + GifErrorString(error));
-    }
-    if (DGifSlurp(gif) == GIF_ERROR) {
-        const std::string message = GifErrorString(gif->Error);
-        DGifCloseFile(gif, &error);
-        throw std::runtime_error("cannot decode " + path + ": " + message);
-    }
-    AnimatedGif result;
-    for (int i = 0; i < gif->ImageCount; ++i) {
-        const SavedImage& saved = gif->SavedImages[i];
-        const ColorMapObject* map = saved.ImageDesc.ColorMap ? saved.ImageDesc.ColorMap : gif->SColorMap;
-        Image frame(gif->SWidth, gif->SHeight, 255);
-        for (int y = 0; y < saved.ImageDesc.Height; ++y) {
-            for (int x = 0; x < saved.ImageDesc.Width; ++x) {
-                const GifColorType& c =
-                    map->Colors[saved.RasterBits[static_cast<size_t>(y) * saved.ImageDesc.Width + x]];
-                std::uint8_t* p = frame.at(saved.ImageDesc.Left + x, saved.ImageDesc.Top + y);
-                p[0] = c.Red;
-                p[1] = c.Green;
-                p[2] = c.Blue;
-            }
-        }
-        result.frames.push_back(std::move(frame));
-        GraphicsControlBlock control{};
-        DGifSavedExtensionToGCB(gif, i, &control);
-        result.delays.push_back(control.DelayTime);
-        for (int e = 0; e < saved.ExtensionBlockCount; ++e) {
-            const ExtensionBlock& block = saved.ExtensionBlocks[e];
-            if (block.Function == APPLICATION_EXT_FUNC_CODE && block.ByteCount == 11 &&
-                std::memcmp(block.Bytes, "NETSCAPE2.0", 11) == 0) {
-                result.loops = true;
-            }
-        }
-    }
-    DGifCloseFile(gif, &error);
-    return result;
 }

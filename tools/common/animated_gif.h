@@ -9,12 +9,3 @@
 // for the given number of hundredths of a second. Other colours go to the
 // nearer of the two.
 void writeAnimatedGif(const std::string& path, const std::vector<Image>& frames, int delayCentiseconds);
-
-struct AnimatedGif {
-    std::vector<Image> frames;
-    std::vector<int> delays;  // hundredths of a second, one per frame
-    bool loops = false;
-};
-
-// Reads every frame of a GIF whose frames each cover the whole picture.
-AnimatedGif readAnimatedGif(const std::string& path);

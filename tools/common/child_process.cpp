@@ -9,10 +9,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
-#include <thread>
 
-RunningProgram::RunningProgram(const std::string& path, const std::string& display,
-                               const std::vector<std::string>& args, TraceOutput output)
+RunningProgram::RunningProgram(const std::vector<std::string>& command, const std::string& display,
+                               TraceOutput output)
 {
     started_ = Clock::now();
     int fds[2] = {-1, -1};
@@ -40,12 +39,12 @@ RunningProgram::RunningProgram(const std::string& path, const std::string& displ
         } else {
             setenv("DISPLAY", display.c_str(), 1);
         }
-        std::vector<char*> argv{const_cast<char*>(path.c_str())};
-        for (const std::string& a : args) {
+        std::vector<char*> argv;
+        for (const std::string& a : command) {
             argv.push_back(const_cast<char*>(a.c_str()));
         }
         argv.push_back(nullptr);
-        execvp(path.c_str(), argv.data());
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     if (output == TraceOutput::Pipe) {
@@ -81,12 +80,8 @@ bool RunningProgram::running()
 
 std::optional<int> RunningProgram::waitForExit(Milliseconds timeout)
 {
-    const auto deadline = Clock::now() + timeout;
-    while (running()) {
-        if (Clock::now() >= deadline) {
-            return std::nullopt;
-        }
-        std::this_thread::sleep_for(Milliseconds(5));
+    if (!waitUntil(timeout, Milliseconds(5), [this] { return !running(); })) {
+        return std::nullopt;
     }
     return status_;
 }

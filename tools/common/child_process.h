@@ -1,30 +1,24 @@
 #pragma once
 
+#include "deadline.h"
+
 #include <sys/types.h>
 
-#include <chrono>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
-using Clock = std::chrono::steady_clock;
-using Milliseconds = std::chrono::milliseconds;
-
+// Where the child's standard output goes.
 enum class TraceOutput { Pipe, DevFull };
-
-inline void PrintTo(TraceOutput output, std::ostream* out)
-{
-    *out << (output == TraceOutput::Pipe ? "pipe" : "/dev/full");
-}
 
 // A program running as a child process with its standard output read
 // through a pipe (or sent to /dev/full), stopped with SIGTERM (then
 // SIGKILL) when destroyed.
 class RunningProgram {
 public:
-    // An empty display starts it with no DISPLAY at all.
-    RunningProgram(const std::string& path, const std::string& display, const std::vector<std::string>& args = {},
+    // The command is the program and its arguments. An empty display
+    // starts it with no DISPLAY at all.
+    RunningProgram(const std::vector<std::string>& command, const std::string& display,
                    TraceOutput output = TraceOutput::Pipe);
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;

@@ -33,18 +33,3 @@ void writePng(const std::string& path, const Image& image)
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
 }
-
-Image readPng(const std::string& path)
-{
-    png_image reader{};
-    reader.version = PNG_IMAGE_VERSION;
-    if (png_image_begin_read_from_file(&reader, path.c_str()) == 0) {
-        throw std::runtime_error("cannot read " + path + ": " + reader.message);
-    }
-    reader.format = PNG_FORMAT_RGB;
-    Image image(static_cast<int>(reader.width), static_cast<int>(reader.height), 0);
-    if (png_image_finish_read(&reader, nullptr, image.rgb.data(), 0, nullptr) == 0) {
-        throw std::runtime_error("cannot decode " + path + ": " + reader.message);
-    }
-    return image;
-}

@@ -16,7 +16,5 @@ struct Image {
     const std::uint8_t* at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
 };
 
+// Writes an 8-bit RGB PNG; throws if it cannot.
 void writePng(const std::string& path, const Image& image);
-
-// Reads an 8-bit RGB or RGBA PNG; throws if it cannot.
-Image readPng(const std::string& path);

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -71,19 +70,6 @@ Window findViewableWindow(Display* display, const std::string& title)
     return None;
 }
 
-Window waitForViewableWindow(Display* display, const std::string& title, Milliseconds timeout)
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-        const Window window = findViewableWindow(display, title);
-        if (window != None) {
-            return window;
-        }
-        std::this_thread::sleep_for(Milliseconds(2));
-    }
-    return None;
-}
-
 namespace {
 
 int shiftOf(unsigned long mask)
@@ -142,17 +128,6 @@ Image captureDrawable(Display* display, Drawable drawable)
     }
     XDestroyImage(ximage);
     return image;
-}
-
-WindowPlacement placementOf(Display* display, Window window)
-{
-    XWindowAttributes attributes;
-    XGetWindowAttributes(display, window, &attributes);
-    int x = 0;
-    int y = 0;
-    Window child = 0;
-    XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
-    return {x, y, attributes.width, attributes.height};
 }
 
 void putImage(Display* display, Drawable drawable, GC gc, const Image& image)

@@ -4,10 +4,7 @@
 
 #include <X11/Xlib.h>
 
-#include <chrono>
 #include <string>
-
-using Milliseconds = std::chrono::milliseconds;
 
 // A connection to the display, closed when destroyed.
 class XConnection {
@@ -24,15 +21,6 @@ private:
 
 // The top-level window with this title if it is viewable now, or None.
 Window findViewableWindow(Display* display, const std::string& title);
-
-// The top-level window with this title once it is viewable, or None.
-Window waitForViewableWindow(Display* display, const std::string& title, Milliseconds timeout);
-
-struct WindowPlacement {
-    int x, y, width, height;
-};
-// The client area's position on the screen and its size.
-WindowPlacement placementOf(Display* display, Window window);
 
 // The contents of a window's client area, or of a pixmap, as the X server
 // holds them.

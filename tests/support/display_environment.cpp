@@ -1,18 +1,18 @@
-#include "gl_window.h"
+#include "display_environment.h"
 
-#include "common/program_window.h"
 #include "common/x_server.h"
+#include "frames/frame_window.h"
 
 #include <dlfcn.h>
 #include <link.h>
 
 #include <cstdlib>
 #include <memory>
-#include <string>
 
 namespace {
 
 std::unique_ptr<PrivateXServer> server;
+bool windowOpen = false;
 
 // Keeps the GL driver that the context loaded in memory until the very end,
 // so that the leak checker, which runs last, can still name it.
@@ -27,18 +27,30 @@ int pinDriver(dl_phdr_info* info, size_t, void*)
 
 }  // namespace
 
-void ProgramWindowEnvironment::SetUp()
+void PrivateDisplayEnvironment::SetUp()
 {
     server = std::make_unique<PrivateXServer>();
     setenv("DISPLAY", server->display().c_str(), 1);
-    openProgramWindow();
-    dl_iterate_phdr(pinDriver, nullptr);
 }
 
-void ProgramWindowEnvironment::TearDown()
+void PrivateDisplayEnvironment::TearDown()
 {
-    // The GL libraries still talk to the server while the process exits, so
-    // it is left to end with the process.
-    server->keepUntilExit();
+    if (windowOpen) {
+        server->keepUntilExit();
+    }
     server.reset();
+}
+
+const std::string& testDisplay()
+{
+    return server->display();
+}
+
+void openProgramWindowOnce()
+{
+    if (!windowOpen) {
+        openProgramWindow();
+        dl_iterate_phdr(pinDriver, nullptr);
+        windowOpen = true;
+    }
 }

@@ -1,13 +1,13 @@
-#include "program_window.h"
+#include "frame_window.h"
 
 #include "app/startup.h"
+#include "common/deadline.h"
+#include "common/x_window.h"
 #include "scene/draw_scene.h"
-#include "x_window.h"
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>
 
-#include <chrono>
 #include <stdexcept>
 
 namespace {
@@ -29,19 +29,18 @@ void openProgramWindow()
     openWindow(&argc, argv);
     // Only the first exposure is waited for here; frames are drawn on demand.
     glutDisplayFunc(noteExposure);
-
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!exposed && std::chrono::steady_clock::now() < deadline) {
+    const bool shown = waitUntil(Milliseconds(10000), Milliseconds(0), [] {
         glutMainLoopEvent();
-    }
-    if (!exposed) {
+        return exposed;
+    });
+    if (!shown) {
         throw std::runtime_error("the window was never exposed");
     }
 }
 
-Image drawSceneAndCapture()
+Image drawFrameAndCapture(const AnimationState& state)
 {
-    drawScene();
+    drawFrame(state);
     glFinish();
     Display* display = glXGetCurrentDisplay();
     XSync(display, False);

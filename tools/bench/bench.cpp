@@ -5,6 +5,8 @@
 //
 //   morvane_bench [--ticks N] [--rounds R] [--callgrind-ticks N] [--soak SECONDS] [--out FOLDER]
 //                 [--baseline PROGRAM]
+#include "animation/animation_tick.h"
+#include "app/startup.h"
 #include "common/child_process.h"
 #include "common/x_server.h"
 #include "common/x_window.h"
@@ -43,7 +45,8 @@ struct Subject {
     std::string title;
 };
 
-// Nanoseconds on a CPU, summed over every thread the process has.
+// Seconds on a CPU, summed over every thread the process has (schedstat
+// counts nanoseconds).
 double cpuSeconds(pid_t pid)
 {
     double total = 0.0;
@@ -100,10 +103,10 @@ using Figures = std::array<double, figureNames.size()>;
 Figures measure(const Subject& subject, const std::string& display, int ticks)
 {
     XConnection x(display);
-    RunningProgram program(subject.path, display);
+    RunningProgram program({subject.path}, display);
     double mappedMs = -1.0;
     double cpuAtFirst = 0.0;
-    const auto deadline = Clock::now() + std::chrono::seconds(30) + Milliseconds(ticks * 100);
+    const auto deadline = Clock::now() + std::chrono::seconds(30) + Milliseconds(ticks * 2 * tickPeriodMilliseconds);
     while (program.lines().size() < static_cast<size_t>(ticks) + 1) {
         if (Clock::now() > deadline || !program.running()) {
             throw std::runtime_error(subject.name + " stopped printing after " +
@@ -246,9 +249,9 @@ double instructionsOverTicks(const Subject& subject, const Options& options, con
             throw std::runtime_error("callgrind_control " + std::string(what) + " failed");
         }
     };
-    RunningProgram valgrind("/usr/bin/valgrind", display,
-                            {"--tool=callgrind", "--callgrind-out-file=" + output, "--log-file=" + output + ".log",
-                             subject.path});
+    RunningProgram valgrind({"/usr/bin/valgrind", "--tool=callgrind", "--callgrind-out-file=" + output,
+                             "--log-file=" + output + ".log", subject.path},
+                            display);
     const size_t wanted = warmUpTicks + static_cast<size_t>(options.callgrindTicks);
     valgrind.readLines(warmUpTicks, std::chrono::minutes(5));
     control(valgrind.pid(), "--zero");
@@ -268,9 +271,10 @@ Profile ownCodeOverTicks(const Options& options, const std::string& display, siz
 {
     const std::string output = (options.out / "callgrind.morvane-loop").string();
     {
-        RunningProgram valgrind("/usr/bin/valgrind", display,
-                                {"--tool=callgrind", "--callgrind-out-file=" + output, "--log-file=" + output + ".log",
-                                 "--collect-atstart=no", "--toggle-collect=glutMainLoop", MORVANE_EXECUTABLE});
+        RunningProgram valgrind({"/usr/bin/valgrind", "--tool=callgrind", "--callgrind-out-file=" + output,
+                                 "--log-file=" + output + ".log", "--collect-atstart=no",
+                                 "--toggle-collect=glutMainLoop", MORVANE_EXECUTABLE},
+                                display);
         valgrind.readLines(warmUpTicks + static_cast<size_t>(options.callgrindTicks), std::chrono::minutes(10));
         kill(valgrind.pid(), SIGTERM);
         valgrind.waitForExit(std::chrono::minutes(2));
@@ -308,7 +312,7 @@ void measureInstructions(const Options& options, const std::string& display, con
 // and recording every tick period.
 void soak(const Options& options, const std::string& display)
 {
-    RunningProgram program(MORVANE_EXECUTABLE, display);
+    RunningProgram program({MORVANE_EXECUTABLE}, display);
     const auto end = Clock::now() + std::chrono::seconds(options.soakSeconds);
     std::vector<std::pair<double, double>> memory;  // seconds since start, MB resident
     auto nextSample = Clock::now();
@@ -390,7 +394,8 @@ Options parse(int argc, char** argv)
         }
     }
     if (options.ticks < 2 || options.rounds < 1 || options.callgrindTicks < 0 || options.soakSeconds < 0) {
-        throw std::runtime_error("--ticks needs at least 2, --rounds at least 1");
+        throw std::runtime_error(
+            "--ticks needs at least 2, --rounds at least 1, --callgrind-ticks and --soak at least 0");
     }
     return options;
 }
@@ -403,7 +408,7 @@ int main(int argc, char** argv)
         const Options options = parse(argc, argv);
         std::filesystem::create_directories(options.out);
         PrivateXServer server;
-        const Subject program{"morvane", MORVANE_EXECUTABLE, "Morvane"};
+        const Subject program{"morvane", MORVANE_EXECUTABLE, windowTitle};
         const Subject baseline{"baseline", options.baseline, "Baseline"};
 
         if (options.soakSeconds > 0) {

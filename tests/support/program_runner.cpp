@@ -1,0 +1,31 @@
+#include "program_runner.h"
+
+#include <cstdlib>
+
+const ProgramRunner linuxProgram{"linux", nullptr, nullptr, Milliseconds(10000)};
+// Debian keeps wine's 64-bit loader out of PATH: its `wine` starts the
+// 32-bit loader wherever that is installed.
+const ProgramRunner windows64UnderWine{"wine64", "MORVANE_WINDOWS_EXE_X86_64", "/usr/lib/wine/wine64",
+                                       Milliseconds(60000)};
+const ProgramRunner windows32UnderWine{"wine32", "MORVANE_WINDOWS_EXE_I686", "wine", Milliseconds(60000)};
+
+void PrintTo(const ProgramRunner& runner, std::ostream* out)
+{
+    *out << runner.name;
+}
+
+std::vector<std::string> programCommand(const ProgramRunner& runner, const std::vector<std::string>& args)
+{
+    std::vector<std::string> command;
+    if (runner.executableVariable == nullptr) {
+        command.push_back(MORVANE_EXECUTABLE);
+    } else {
+        const char* exe = std::getenv(runner.executableVariable);
+        if (exe == nullptr || *exe == '\0') {
+            return {};
+        }
+        command = {runner.loader, exe};
+    }
+    command.insert(command.end(), args.begin(), args.end());
+    return command;
+}
