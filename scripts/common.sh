@@ -77,3 +77,33 @@ build_preset() {
     fi
     (cd "$MORVANE_ROOT" && "${command[@]}")
 }
+
+# What building the page and driving it in a browser needs.
+# shellcheck disable=SC2034 # used by the scripts that source this file
+WEB_PACKAGES=(emscripten chromium)
+
+# Debian's emscripten runs its JavaScript passes with the node on PATH and
+# finds Debian's acorn only through NODE_PATH where that node is not
+# Debian's own; the page's driver finds puppeteer-core there too.
+PAGE_DRIVER_DIR="$MORVANE_ROOT/build/web-driver"
+export NODE_PATH="$PAGE_DRIVER_DIR/node_modules:/usr/share/nodejs"
+
+# Installs node and npm where they are missing, then the page's driver
+# (puppeteer-core, which uses Debian's chromium and downloads no browser)
+# at the versions of its lock file.
+install_page_driver() {
+    if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+        ensure_packages nodejs npm
+    fi
+    mkdir -p "$PAGE_DRIVER_DIR"
+    if ! cmp -s "$MORVANE_ROOT/tests/web/package-lock.json" "$PAGE_DRIVER_DIR/package-lock.json" ||
+       [ ! -d "$PAGE_DRIVER_DIR/node_modules/puppeteer-core" ]; then
+        cp "$MORVANE_ROOT/tests/web/package.json" "$MORVANE_ROOT/tests/web/package-lock.json" "$PAGE_DRIVER_DIR/"
+        (cd "$PAGE_DRIVER_DIR" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error >/dev/null)
+    fi
+}
+
+# drive_page ARGS...: the page's driver (tests/web/drive_page.cjs).
+drive_page() {
+    node "$MORVANE_ROOT/tests/web/drive_page.cjs" --page "$(preset_dir web)/morvane.html" "$@"
+}

@@ -1,7 +1,5 @@
 #include "program_checks.h"
 
-#include "reference_frame.h"
-
 #include "animation/animation_state.h"
 #include "common/deadline.h"
 
@@ -12,18 +10,40 @@
 namespace {
 
 // Reference frames are the same in every test and some are needed often.
-const ExpectedFrame& referenceForTick(long tick, int width, int height)
+const ExpectedFrame& referenceForTick(long tick, int width, int height, int viewportSize)
 {
-    static std::map<std::tuple<long, int, int>, ExpectedFrame> cache;
-    const auto key = std::make_tuple(tick % (ticksPerCycle * 72), width, height);  // the spin repeats after 72 cycles
+    static std::map<std::tuple<long, int, int, int>, ExpectedFrame> cache;
+    // The spin repeats after 72 cycles.
+    const auto key = std::make_tuple(tick % (ticksPerCycle * 72), width, height, viewportSize);
     auto found = cache.find(key);
     if (found == cache.end()) {
-        found = cache.emplace(key, referenceFrame(expectedStateAfterTick(tick), width, height)).first;
+        found = cache.emplace(key, referenceFrame(expectedStateAfterTick(tick), width, height, viewportSize)).first;
     }
     return found->second;
 }
 
 }  // namespace
+
+FrameMatch matchFrame(const Image& shown, long firstTick, long lastTick, Blank blank, int viewportSize)
+{
+    FrameMatch match;
+    for (long tick = std::max(0L, firstTick); tick <= lastTick; ++tick) {
+        if (blank == Blank::Skipped && tick % ticksPerCycle <= 2) {
+            continue;
+        }
+        const ExpectedFrame& expected = referenceForTick(tick, shown.width, shown.height, viewportSize);
+        const long mismatches = countMismatches(shown, expected);
+        if (mismatches == 0) {
+            match.tick = tick;
+            return match;
+        }
+        if (match.fewest < 0 || mismatches < match.fewest) {
+            match.fewest = mismatches;
+            match.closest = expected;
+        }
+    }
+    return match;
+}
 
 void PrintTo(TraceOutput output, std::ostream* out)
 {
@@ -55,37 +75,29 @@ long waitForExpectedFrame(RunningProgram& program, Display* display, Window wind
                           Blank blank, long lag)
 {
     Image closest;
-    ExpectedFrame closestExpected;
-    long fewest = -1;
+    FrameMatch nearest;
     long found = -1;
     waitUntil(Milliseconds(2000), Milliseconds(5), [&] {
         const long before = static_cast<long>(program.readLines(0, Milliseconds(0)).size());
         XSync(display, False);
         const Image shown = captureDrawable(display, window);
         const long after = static_cast<long>(program.readLines(0, Milliseconds(0)).size());
-        for (long tick = std::max(0L, before - lag); tick <= after; ++tick) {
-            if (blank == Blank::Skipped && tick % ticksPerCycle <= 2) {
-                continue;
-            }
-            const ExpectedFrame& expected = referenceForTick(tick, shown.width, shown.height);
-            const long mismatches = countMismatches(shown, expected);
-            if (mismatches == 0) {
-                found = tick;
-                return true;
-            }
-            if (fewest < 0 || mismatches < fewest) {
-                fewest = mismatches;
-                closest = shown;
-                closestExpected = expected;
-            }
+        const FrameMatch match = matchFrame(shown, before - lag, after, blank);
+        if (match.tick >= 0) {
+            found = match.tick;
+            return true;
+        }
+        if (nearest.fewest < 0 || match.fewest < nearest.fewest) {
+            nearest = match;
+            closest = shown;
         }
         return false;
     });
     if (found >= 0) {
         return found;
     }
-    ADD_FAILURE() << "the window never showed the frame of the current tick; closest miss " << fewest
-                  << " pixels; " << saveMismatch(name, closest, closestExpected);
+    ADD_FAILURE() << "the window never showed the frame of the current tick; closest miss " << nearest.fewest
+                  << " pixels; " << saveMismatch(name, closest, nearest.closest);
     return -1;
 }
 

@@ -3,8 +3,10 @@
 // Checks on a running program: its window, the frames it shows and its trace.
 #include <gtest/gtest.h>
 
+#include "app/startup.h"
 #include "common/child_process.h"
 #include "common/x_window.h"
+#include "reference_frame.h"
 
 #include <ostream>
 #include <string>
@@ -24,6 +26,15 @@ WindowPlacement placementOf(Display* display, Window window);
 // Blank frames (every square outside the window) count as a match only where
 // asked for: otherwise waiting for the current frame would always end on one.
 enum class Blank { Counts, Skipped };
+
+// How a captured frame compares with the frames of a range of ticks.
+struct FrameMatch {
+    long tick = -1;       // the earliest tick whose frame it is exactly, or -1
+    long fewest = -1;     // otherwise the fewest mismatching pixels
+    ExpectedFrame closest;
+};
+FrameMatch matchFrame(const Image& shown, long firstTick, long lastTick, Blank blank,
+                      int viewportSize = windowWidth);
 
 // Captures the window until it shows the frame of a tick that the trace says
 // may be on screen: from `lag` ticks before the last line read before the

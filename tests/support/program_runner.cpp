@@ -2,12 +2,14 @@
 
 #include <cstdlib>
 
-const ProgramRunner linuxProgram{"linux", nullptr, nullptr, Milliseconds(10000)};
+const ProgramRunner linuxProgram{"linux", nullptr, {}, Milliseconds(10000)};
 // Debian keeps wine's 64-bit loader out of PATH: its `wine` starts the
 // 32-bit loader wherever that is installed.
-const ProgramRunner windows64UnderWine{"wine64", "MORVANE_WINDOWS_EXE_X86_64", "/usr/lib/wine/wine64",
+const ProgramRunner windows64UnderWine{"wine64", "MORVANE_WINDOWS_EXE_X86_64", {"/usr/lib/wine/wine64"},
                                        Milliseconds(60000)};
-const ProgramRunner windows32UnderWine{"wine32", "MORVANE_WINDOWS_EXE_I686", "wine", Milliseconds(60000)};
+const ProgramRunner windows32UnderWine{"wine32", "MORVANE_WINDOWS_EXE_I686", {"wine"}, Milliseconds(60000)};
+const ProgramRunner pageInBrowser{"web", "MORVANE_WEB_PAGE", {"node", MORVANE_WEB_DRIVER, "--page"},
+                                  Milliseconds(60000)};
 
 void PrintTo(const ProgramRunner& runner, std::ostream* out)
 {
@@ -16,15 +18,15 @@ void PrintTo(const ProgramRunner& runner, std::ostream* out)
 
 std::vector<std::string> programCommand(const ProgramRunner& runner, const std::vector<std::string>& args)
 {
-    std::vector<std::string> command;
-    if (runner.executableVariable == nullptr) {
+    std::vector<std::string> command = runner.launcher;
+    if (runner.buildVariable == nullptr) {
         command.push_back(MORVANE_EXECUTABLE);
     } else {
-        const char* exe = std::getenv(runner.executableVariable);
-        if (exe == nullptr || *exe == '\0') {
+        const char* build = std::getenv(runner.buildVariable);
+        if (build == nullptr || *build == '\0') {
             return {};
         }
-        command = {runner.loader, exe};
+        command.push_back(build);
     }
     command.insert(command.end(), args.begin(), args.end());
     return command;

@@ -36,9 +36,6 @@ bool matches(const std::uint8_t* p, Expect e)
 }
 
 constexpr double pi = 3.14159265358979323846;
-// The viewport keeps the window's first size whatever the window becomes.
-constexpr int viewportSize = windowWidth;
-constexpr double pixelsPerUnit = viewportSize / 10.0;
 // Pixel centres nearer than this to a square's edge may go either way.
 constexpr double edgeBandPixels = 1.0;
 
@@ -55,8 +52,9 @@ Square square(double x, double y, double degrees)
 
 }  // namespace
 
-ExpectedFrame referenceFrame(const SceneState& state, int width, int height)
+ExpectedFrame referenceFrame(const SceneState& state, int width, int height, int viewportSize)
 {
+    const double pixelsPerUnit = viewportSize / 10.0;
     const double a = state.offset;
     const std::array<Square, 4> squares{
         square(0.0, 10.0 - a, 0.0),

@@ -24,8 +24,11 @@ struct ExpectedFrame {
 // The frame a window of the given size must show for a state, worked out
 // from the geometry alone: four squares of side 5 at their places, turned by
 // their own angles, the whole figure scaled and spun about the centre, world
-// -5..5 filling a 500 x 500 viewport at the window's lower-left corner.
-ExpectedFrame referenceFrame(const SceneState& state, int width = windowWidth, int height = windowHeight);
+// -5..5 filling a square viewport at the window's lower-left corner. The
+// viewport keeps the window's first size whatever the window becomes; a
+// page on a high-density screen makes it that many device pixels.
+ExpectedFrame referenceFrame(const SceneState& state, int width = windowWidth, int height = windowHeight,
+                             int viewportSize = windowWidth);
 
 // Pixels that differ from the expectation (sizes must match, else every pixel counts).
 long countMismatches(const Image& actual, const ExpectedFrame& expected);

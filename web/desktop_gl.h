@@ -1,0 +1,40 @@
+#pragma once
+
+// Included ahead of every source file of the page build (see
+// CMakeLists.txt beside this file), so that the program's own sources stay
+// as they are on the desktop. Emscripten's GLUT, GL and GLU differ from the
+// desktop libraries in the ways below; each difference is mended here by
+// steering the call to a function in desktop_gl.cpp that behaves as the
+// desktop library does.
+#include <GL/glut.h>
+#include <GL/glu.h>
+
+// gluPerspective: emscripten's replaces the current matrix instead of
+// multiplying it into it, and divides by far - near unguarded. Desktop GLU
+// leaves the matrix alone when far - near, the sine of half the field of
+// view or the aspect ratio is 0, which is what the reshape handler relies on.
+void desktopPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar);
+#define gluPerspective desktopPerspective
+
+// glColor inside glBegin/glEnd: once a primitive has been given a colour,
+// the emulation's vertex stream expects one with every vertex; a single
+// colour before the first vertex corrupts it. Desktop OpenGL keeps the
+// current colour for every vertex that follows, so here the colour is
+// repeated with each vertex instead.
+void desktopBegin(GLenum mode);
+void desktopEnd();
+void desktopColor3ub(GLubyte red, GLubyte green, GLubyte blue);
+void desktopVertex2f(GLfloat x, GLfloat y);
+#define glBegin desktopBegin
+#define glEnd desktopEnd
+#define glColor3ub desktopColor3ub
+#define glVertex2f desktopVertex2f
+
+// glutInitWindowSize: a page's size is in CSS pixels, and on a screen with
+// several device pixels to each (a device pixel ratio of 2, say) a canvas of
+// that many pixels is shown scaled up and blurred. The canvas gets one pixel
+// per device pixel instead; the page's style keeps it at the requested size
+// in CSS pixels. The viewport follows the canvas, so the picture is the same
+// at a finer grain.
+void devicePixelWindowSize(int width, int height);
+#define glutInitWindowSize devicePixelWindowSize
