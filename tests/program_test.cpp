@@ -87,8 +87,8 @@ protected:
     {
         command = programCommand(GetParam());
         ASSERT_FALSE(command.empty()) << GetParam().buildVariable
-                                      << " does not name the build to run (scripts/windows and the web test"
-                                         " preset set it)";
+                                      << " does not name the build to run (scripts/windows, scripts/package"
+                                         " and the web test preset set it)";
     }
 
     std::vector<std::string> command;
@@ -113,7 +113,8 @@ TEST_P(ProgramRun, PrintsTheExpectedTraceLineByLine)
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, ProgramRun,
-                         ::testing::Values(linuxProgram, windows64UnderWine, windows32UnderWine, pageInBrowser),
+                         ::testing::Values(linuxProgram, windows64UnderWine, windows32UnderWine, pageInBrowser,
+                                           installedPackage),
                          [](const ::testing::TestParamInfo<ProgramRunner>& info) {
                              return std::string(info.param.name);
                          });
@@ -147,7 +148,7 @@ TEST_P(ProgramWindowRun, ShowsTheFramesOfTheAnimationThroughACycle)
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, ProgramWindowRun,
-                         ::testing::Values(linuxProgram, windows64UnderWine, windows32UnderWine),
+                         ::testing::Values(linuxProgram, windows64UnderWine, windows32UnderWine, installedPackage),
                          [](const ::testing::TestParamInfo<ProgramRunner>& info) {
                              return std::string(info.param.name);
                          });

@@ -1,8 +1,10 @@
 // Renders the frames the program shows on successive ticks, with the
 // program's own tick step and drawing, in a window on a private X server,
-// and writes a contact sheet of one cycle and an animated GIF of two.
+// and writes a contact sheet of one cycle and an animated GIF of two, or
+// the program's icon at the sizes desktops use.
 //
-//   morvane_pictures [OUTPUT_DIR]     (default: the current directory)
+//   morvane_pictures [OUTPUT_DIR]          (default: the current directory)
+//   morvane_pictures --icons OUTPUT_DIR    OUTPUT_DIR/NxN/morvane.png
 #include "animation/animation_state.h"
 #include "animation/animation_tick.h"
 #include "common/animated_gif.h"
@@ -54,20 +56,25 @@ std::vector<Frame> renderTicks(long count)
     return frames;
 }
 
-// Each thumbnail pixel is the mean of the square of frame pixels it covers.
-Image thumbnail(const Image& frame)
+// A smaller copy: each pixel is the mean of the frame pixels whose centres
+// fall in it.
+Image scaledDown(const Image& frame, int width, int height)
 {
-    Image small(frame.width / thumbnailScale, frame.height / thumbnailScale, 0);
-    for (int y = 0; y < small.height; ++y) {
-        for (int x = 0; x < small.width; ++x) {
+    Image small(width, height, 0);
+    for (int y = 0; y < height; ++y) {
+        const int top = y * frame.height / height;
+        const int bottom = (y + 1) * frame.height / height;
+        for (int x = 0; x < width; ++x) {
+            const int left = x * frame.width / width;
+            const int right = (x + 1) * frame.width / width;
             for (int c = 0; c < 3; ++c) {
                 int sum = 0;
-                for (int dy = 0; dy < thumbnailScale; ++dy) {
-                    for (int dx = 0; dx < thumbnailScale; ++dx) {
-                        sum += frame.at(x * thumbnailScale + dx, y * thumbnailScale + dy)[c];
+                for (int fy = top; fy < bottom; ++fy) {
+                    for (int fx = left; fx < right; ++fx) {
+                        sum += frame.at(fx, fy)[c];
                     }
                 }
-                small.at(x, y)[c] = static_cast<std::uint8_t>(sum / (thumbnailScale * thumbnailScale));
+                small.at(x, y)[c] = static_cast<std::uint8_t>(sum / ((bottom - top) * (right - left)));
             }
         }
     }
@@ -88,7 +95,7 @@ Image contactSheet(Display* display, const std::vector<Frame>& frames)
         return margin + static_cast<int>(i / columns) * (cellHeight + labelHeight + margin);
     };
     for (size_t i = 0; i < frames.size(); ++i) {
-        const Image small = thumbnail(frames[i].image);
+        const Image small = scaledDown(frames[i].image, cellWidth, cellHeight);
         const int left = cellLeft(i);
         const int top = cellTop(i);
         for (int y = 0; y < small.height; ++y) {
@@ -122,30 +129,55 @@ Image contactSheet(Display* display, const std::vector<Frame>& frames)
     return labelled;
 }
 
+// The icon: the merged figure two ticks after the squares meet, turned a
+// little and still large.
+constexpr long iconTick = 21;
+constexpr int iconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+std::vector<std::string> writeIcons(const std::filesystem::path& folder)
+{
+    const Image frame = renderTicks(iconTick).back().image;
+    std::vector<std::string> paths;
+    for (const int size : iconSizes) {
+        const std::filesystem::path sized = folder / (std::to_string(size) + "x" + std::to_string(size));
+        std::filesystem::create_directories(sized);
+        paths.push_back((sized / "morvane.png").string());
+        writePng(paths.back(), scaledDown(frame, size, size));
+    }
+    return paths;
+}
+
+std::vector<std::string> writeAnimationPictures(const std::filesystem::path& folder)
+{
+    const std::vector<Frame> frames = renderTicks(2 * ticksPerCycle);
+    const std::vector<Frame> cycle(frames.begin(), frames.begin() + ticksPerCycle);
+    const std::string sheetPath = (folder / "morvane-cycle.png").string();
+    writePng(sheetPath, contactSheet(glXGetCurrentDisplay(), cycle));
+
+    std::vector<Image> images;
+    for (const Frame& f : frames) {
+        images.push_back(f.image);
+    }
+    const std::string gifPath = (folder / "morvane.gif").string();
+    writeAnimatedGif(gifPath, images, tickPeriodMilliseconds / 10);
+    return {sheetPath, gifPath};
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const std::filesystem::path folder = argc > 1 ? argv[1] : ".";
+    const bool icons = argc > 1 && std::string(argv[1]) == "--icons";
+    const int folderArgument = icons ? 2 : 1;
+    const std::filesystem::path folder = argc > folderArgument ? argv[folderArgument] : ".";
     try {
         std::filesystem::create_directories(folder);
         PrivateXServer server;
         setenv("DISPLAY", server.display().c_str(), 1);
         openProgramWindow();
-
-        const std::vector<Frame> frames = renderTicks(2 * ticksPerCycle);
-        const std::vector<Frame> cycle(frames.begin(), frames.begin() + ticksPerCycle);
-        const std::string sheetPath = (folder / "morvane-cycle.png").string();
-        writePng(sheetPath, contactSheet(glXGetCurrentDisplay(), cycle));
-
-        std::vector<Image> images;
-        for (const Frame& f : frames) {
-            images.push_back(f.image);
+        for (const std::string& path : icons ? writeIcons(folder) : writeAnimationPictures(folder)) {
+            std::cout << path << "\n";
         }
-        const std::string gifPath = (folder / "morvane.gif").string();
-        writeAnimatedGif(gifPath, images, tickPeriodMilliseconds / 10);
-
-        std::cout << sheetPath << "\n" << gifPath << "\n";
         // The GL libraries still talk to the server on the way out.
         server.keepUntilExit();
         return 0;

@@ -2,14 +2,16 @@
 
 #include <cstdlib>
 
-const ProgramRunner linuxProgram{"linux", nullptr, {}, Milliseconds(10000)};
+const ProgramRunner linuxProgram{"linux", nullptr, {}, {}, Milliseconds(10000)};
 // Debian keeps wine's 64-bit loader out of PATH: its `wine` starts the
 // 32-bit loader wherever that is installed.
-const ProgramRunner windows64UnderWine{"wine64", "MORVANE_WINDOWS_EXE_X86_64", {"/usr/lib/wine/wine64"},
+const ProgramRunner windows64UnderWine{"wine64", "MORVANE_WINDOWS_EXE_X86_64", {"/usr/lib/wine/wine64"}, {},
                                        Milliseconds(60000)};
-const ProgramRunner windows32UnderWine{"wine32", "MORVANE_WINDOWS_EXE_I686", {"wine"}, Milliseconds(60000)};
-const ProgramRunner pageInBrowser{"web", "MORVANE_WEB_PAGE", {"node", MORVANE_WEB_DRIVER, "--page"},
+const ProgramRunner windows32UnderWine{"wine32", "MORVANE_WINDOWS_EXE_I686", {"wine"}, {}, Milliseconds(60000)};
+const ProgramRunner pageInBrowser{"web", "MORVANE_WEB_PAGE", {"node", MORVANE_WEB_DRIVER, "--page"}, {},
                                   Milliseconds(60000)};
+const ProgramRunner installedPackage{"installed", "MORVANE_INSTALLED_ROOT", {"chroot"}, {"/usr/bin/morvane"},
+                                     Milliseconds(10000)};
 
 void PrintTo(const ProgramRunner& runner, std::ostream* out)
 {
@@ -28,6 +30,7 @@ std::vector<std::string> programCommand(const ProgramRunner& runner, const std::
         }
         command.push_back(build);
     }
+    command.insert(command.end(), runner.program.begin(), runner.program.end());
     command.insert(command.end(), args.begin(), args.end());
     return command;
 }

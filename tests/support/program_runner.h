@@ -1,8 +1,8 @@
 #pragma once
 
 // What runs the program under test: the Linux build itself, a Windows
-// build under wine, or the page in headless Chromium. The same checks run
-// on each.
+// build under wine, the page in headless Chromium, or the program that the
+// Debian package installed into a fresh system. The same checks run on each.
 #include "common/deadline.h"
 
 #include <ostream>
@@ -12,10 +12,12 @@
 struct ProgramRunner {
     const char* name;
     // The environment variable that names the build to run (a Windows
-    // executable, the page); none for the Linux build.
+    // executable, the page, the system the package went into); none for
+    // the Linux build.
     const char* buildVariable;
-    // What goes before that build on the command line.
+    // What goes before and after that build on the command line.
     std::vector<std::string> launcher;
+    std::vector<std::string> program;
     // Wine and the browser take a while to start.
     Milliseconds startTimeout;
 };
@@ -27,6 +29,8 @@ extern const ProgramRunner windows64UnderWine;
 extern const ProgramRunner windows32UnderWine;
 // The page's trace lines, as the driver prints them from the browser.
 extern const ProgramRunner pageInBrowser;
+// /usr/bin/morvane in the system the package was installed into.
+extern const ProgramRunner installedPackage;
 
 // The command that starts the program with these arguments, or nothing when
 // the runner's environment variable names no build.
