@@ -148,7 +148,8 @@ build_windows_freeglut() {
     local log="$build/freeglut-windows-$target.log"
     {
         cmake -S "$source_dir" -B "$build/freeglut-build-$target" \
-            -DCMAKE_TOOLCHAIN_FILE="$MORVANE_ROOT/cmake/windows-$target.cmake" -DCMAKE_BUILD_TYPE=Release \
+            -DCMAKE_TOOLCHAIN_FILE="$MORVANE_ROOT/cmake/mingw-w64.cmake" -DMORVANE_WINDOWS_TARGET="$target" \
+            -DCMAKE_BUILD_TYPE=Release \
             -DCMAKE_INSTALL_PREFIX="$freeglut" -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON \
             -DFREEGLUT_BUILD_DEMOS=OFF -DFREEGLUT_REPLACE_GLUT=ON &&
         cmake --build "$build/freeglut-build-$target" &&

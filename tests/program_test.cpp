@@ -1,6 +1,7 @@
 // The built program, run as a person runs it, on a private X server. The
-// trace and frame checks also run on the Windows builds under wine (the
-// wine64 and wine32 tests, which scripts/windows runs).
+// trace and frame checks also run on the other builds (program_runner.h):
+// the Windows programs under wine, the page in a browser (trace only) and
+// the program the Debian package installed.
 #include <gtest/gtest.h>
 
 #include "animation/animation_state.h"
@@ -105,8 +106,9 @@ TEST_P(ProgramRun, PrintsTheExpectedTraceLineByLine)
     const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - first).count();
     RecordProperty("ticks", static_cast<int>(program.lines().size()));
     EXPECT_GE(program.lines().size(), 2u * ticksPerCycle) << "fewer than two whole cycles in four seconds";
-    // The timer re-arms after each tick's work, so the rate is a little
-    // under one tick per period.
+    // Two cycles in four seconds, and no more than one tick per period (the
+    // timer re-arms after each tick's work): ticks come about one period
+    // apart.
     EXPECT_LE(static_cast<double>(program.lines().size()), seconds * 1000.0 / tickPeriodMilliseconds + 2.0);
     expectTraceFromTheStart(program.lines());
     EXPECT_EQ(program.partialLine(), "") << "a line arrived in pieces";
@@ -195,7 +197,8 @@ TEST(ProgramResize, KeepsTheDrawingAnchoredAtTheLowerLeft)
     const Window window = waitForViewableWindow(x.get(), windowTitle, windowTimeout);
     ASSERT_NE(window, None);
 
-    const std::pair<int, int> sizes[] = {{800, 700}, {300, 200}, {640, 500}, {500, 260}, {1200, 900}, {windowWidth, windowHeight}};
+    const std::pair<int, int> sizes[] = {{800, 700},  {300, 200},  {640, 500},
+                                         {500, 260},  {1200, 900}, {windowWidth, windowHeight}};
     for (const auto& [width, height] : sizes) {
         SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
         XResizeWindow(x.get(), window, static_cast<unsigned>(width), static_cast<unsigned>(height));

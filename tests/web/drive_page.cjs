@@ -10,8 +10,7 @@
 // --scale sets the device pixel ratio (default 1).
 // --frames DIR copies the canvas out about every 170 ms and writes
 //   DIR/frame-NN.png and DIR/frames.txt ("FILE BEFORE AFTER": how many trace
-//   lines the page had printed just before and just after the copy), and
-//   DIR/ticks.txt (the time of every trace line, in ms).
+//   lines the page had printed just before and just after the copy).
 // --screenshot FILE writes a picture of the whole page at the end.
 // --bench then also runs a bare 50 ms timer chain in the same browser for
 //   as long, and prints the tick periods of both instead of the trace.
@@ -155,7 +154,6 @@ async function main() {
                 return `${name} ${frame.before} ${frame.after}\n`;
             });
             fs.writeFileSync(path.join(options.frames, 'frames.txt'), index.join(''));
-            fs.writeFileSync(path.join(options.frames, 'ticks.txt'), traceTimes.map((t) => `${t}\n`).join(''));
         }
         if (options.screenshot) {
             await page.screenshot({ path: options.screenshot });

@@ -1,0 +1,26 @@
+# Cross-building for Windows with Debian's mingw-w64 toolchain.
+# MORVANE_WINDOWS_TARGET says for which processor: i686 (a 32-bit program)
+# or x86_64 (a 64-bit one).
+if(NOT MORVANE_WINDOWS_TARGET MATCHES "^(i686|x86_64)$")
+  message(FATAL_ERROR "MORVANE_WINDOWS_TARGET must be i686 or x86_64, not '${MORVANE_WINDOWS_TARGET}'")
+endif()
+# Test programs that CMake builds while configuring need to know it too.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MORVANE_WINDOWS_TARGET)
+
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${MORVANE_WINDOWS_TARGET})
+
+set(CMAKE_C_COMPILER ${MORVANE_WINDOWS_TARGET}-w64-mingw32-gcc)
+set(CMAKE_CXX_COMPILER ${MORVANE_WINDOWS_TARGET}-w64-mingw32-g++)
+set(CMAKE_RC_COMPILER ${MORVANE_WINDOWS_TARGET}-w64-mingw32-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${MORVANE_WINDOWS_TARGET}-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# The C and C++ runtimes go into the executable, so that it needs no DLL
+# beyond those every Windows has.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
