@@ -78,9 +78,11 @@ build_preset() {
     (cd "$MORVANE_ROOT" && "${command[@]}")
 }
 
-# What building the page and driving it in a browser needs.
+# What building the page needs, and what drives it in a browser.
 # shellcheck disable=SC2034 # used by the scripts that source this file
-WEB_PACKAGES=(emscripten chromium)
+PAGE_PACKAGES=(cmake make emscripten)
+# shellcheck disable=SC2034
+BROWSER_PACKAGES=(chromium)
 
 # Debian's emscripten runs its JavaScript passes with the node on PATH and
 # finds Debian's acorn only through NODE_PATH where that node is not
