@@ -98,16 +98,16 @@ install_page_driver() {
         ensure_packages nodejs npm
     fi
     mkdir -p "$PAGE_DRIVER_DIR"
-    if ! cmp -s "$MORVANE_ROOT/tests/web/package-lock.json" "$PAGE_DRIVER_DIR/package-lock.json" ||
+    if ! cmp -s "$MORVANE_ROOT/tools/page_driver/package-lock.json" "$PAGE_DRIVER_DIR/package-lock.json" ||
        [ ! -d "$PAGE_DRIVER_DIR/node_modules/puppeteer-core" ]; then
-        cp "$MORVANE_ROOT/tests/web/package.json" "$MORVANE_ROOT/tests/web/package-lock.json" "$PAGE_DRIVER_DIR/"
+        cp "$MORVANE_ROOT/tools/page_driver/package.json" "$MORVANE_ROOT/tools/page_driver/package-lock.json" "$PAGE_DRIVER_DIR/"
         (cd "$PAGE_DRIVER_DIR" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error >/dev/null)
     fi
 }
 
-# drive_page ARGS...: the page's driver (tests/web/drive_page.cjs).
+# drive_page ARGS...: the page's driver (tools/page_driver/drive_page.cjs).
 drive_page() {
-    node "$MORVANE_ROOT/tests/web/drive_page.cjs" --page "$(preset_dir web)/morvane.html" "$@"
+    node "$MORVANE_ROOT/tools/page_driver/drive_page.cjs" --page "$(preset_dir web)/morvane.html" "$@"
 }
 
 # What cross-building the Windows programs needs.
