@@ -83,6 +83,9 @@ build_preset() {
 PAGE_PACKAGES=(cmake make emscripten)
 # shellcheck disable=SC2034
 BROWSER_PACKAGES=(chromium)
+# The page's checks also run in Firefox.
+# shellcheck disable=SC2034
+CHECK_BROWSER_PACKAGES=(firefox-esr)
 
 # Debian's emscripten runs its JavaScript passes with the node on PATH and
 # finds Debian's acorn only through NODE_PATH where that node is not

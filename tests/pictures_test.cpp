@@ -66,4 +66,27 @@ TEST_F(Pictures, ContactSheetShowsOneCycleInRowsOfEight)
     EXPECT_EQ(centre(37), 255);  // tick 38: reset, the squares are out again
 }
 
+// The icons kept in the repository (the page's favicon among them) are the
+// ones the tool draws now, pixel for pixel.
+TEST(Icons, InTheRepositoryAreTheOnesTheToolDraws)
+{
+    const std::filesystem::path folder = std::filesystem::path(MORVANE_TEST_ARTIFACTS) / "icons-test";
+    std::filesystem::remove_all(folder);
+    RunningProgram tool({MORVANE_PICTURES, "--icons", folder.string()}, "");
+    const std::optional<int> status = tool.waitForExit(Milliseconds(60000));
+    ASSERT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "morvane_pictures --icons failed";
+    int compared = 0;
+    for (const auto& kept : std::filesystem::recursive_directory_iterator(MORVANE_ICONS)) {
+        if (kept.is_regular_file()) {
+            SCOPED_TRACE(kept.path().string());
+            const Image drawn = readPng((folder / std::filesystem::relative(kept.path(), MORVANE_ICONS)).string());
+            const Image stored = readPng(kept.path().string());
+            EXPECT_EQ(drawn.width, stored.width);
+            EXPECT_TRUE(drawn.rgb == stored.rgb) << "scripts/pictures --icons draws them again";
+            ++compared;
+        }
+    }
+    EXPECT_EQ(compared, 8);
+}
+
 }  // namespace

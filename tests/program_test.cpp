@@ -1,6 +1,6 @@
 // The built program, run as a person runs it, on a private X server. The
 // trace and frame checks also run on the other builds (program_runner.h):
-// the Windows programs under wine, the page in a browser (trace only) and
+// the Windows programs under wine, the page in two browsers (trace only) and
 // the program the Debian package installed.
 #include <gtest/gtest.h>
 
@@ -116,7 +116,7 @@ TEST_P(ProgramRun, PrintsTheExpectedTraceLineByLine)
 
 INSTANTIATE_TEST_SUITE_P(Builds, ProgramRun,
                          ::testing::Values(linuxProgram, windows64UnderWine, windows32UnderWine, pageInBrowser,
-                                           installedPackage),
+                                           pageInFirefox, installedPackage),
                          [](const ::testing::TestParamInfo<ProgramRunner>& info) {
                              return std::string(info.param.name);
                          });

@@ -1,11 +1,15 @@
-// The page in headless Chromium: the frames its canvas shows at device pixel
-// ratios 1 and 2. Its trace and the pace of its ticks are checked with the
-// other builds' in program_test.cpp (copying the canvas out, as here, holds
-// up the page's timers). The web test preset names the page in
-// MORVANE_WEB_PAGE.
+// The page in a browser, worked as people work it: at device pixel ratios 1
+// and 2, on a phone's screen, paused and played from the keyboard, started
+// on a device that asks for reduced motion, with its WebGL context taken
+// away and given back, in Firefox, and with no WebGL at all. Its trace and
+// the pace of its ticks are also checked with the other builds' in
+// program_test.cpp (copying the canvas out, as here, holds up the page's
+// timers). The web test preset names the page in MORVANE_WEB_PAGE.
 #include <gtest/gtest.h>
 
 #include "animation/animation_state.h"
+#include "animation/animation_tick.h"
+#include "support/display_environment.h"
 #include "support/image_files.h"
 #include "support/program_checks.h"
 #include "support/program_runner.h"
@@ -14,55 +18,172 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
 
 namespace {
 
-class PageFrames : public ::testing::TestWithParam<int> {};
+// Firefox finds WebGL only on an X display.
+const auto* const display = ::testing::AddGlobalTestEnvironment(new PrivateDisplayEnvironment);
 
-TEST_P(PageFrames, MatchTheReferenceAtTheDevicePixelRatio)
+// What the driver printed: the trace, how many of its lines had come when
+// the driver did something ("# paused"), and what it measured at the end
+// ("# fact NAME VALUE").
+struct PageReport {
+    std::vector<std::string> trace;
+    std::map<std::string, size_t> linesBefore;
+    std::map<std::string, double> facts;
+};
+
+PageReport runPage(const std::vector<std::string>& args, const std::string& folder)
 {
-    const int ratio = GetParam();
-    const std::filesystem::path folder =
-        std::filesystem::path(MORVANE_TEST_ARTIFACTS) / ("page-frames-x" + std::to_string(ratio));
-    std::filesystem::remove_all(folder);
-    const std::vector<std::string> command = programCommand(
-        pageInBrowser, {"--seconds", "5", "--scale", std::to_string(ratio), "--frames", folder.string()});
-    ASSERT_FALSE(command.empty()) << pageInBrowser.buildVariable << " does not name the page";
-    RunningProgram driver(command, "");
+    const std::vector<std::string> command = programCommand(pageInBrowser, args);
+    if (command.empty()) {
+        ADD_FAILURE() << pageInBrowser.buildVariable << " does not name the page";
+        return {};
+    }
+    if (!folder.empty()) {
+        std::filesystem::remove_all(folder);
+    }
+    RunningProgram driver(command, testDisplay());
     const std::optional<int> status = driver.waitForExit(Milliseconds(90000));
-    ASSERT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "the page's driver failed";
+    EXPECT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "the page's driver failed";
+    PageReport report;
+    for (const std::string& line : driver.readLines(0, Milliseconds(0))) {
+        if (line.rfind("# fact ", 0) == 0) {
+            std::istringstream fact(line.substr(7));
+            std::string name;
+            double value = 0;
+            fact >> name >> value;
+            report.facts[name] = value;
+        } else if (line.rfind("# ", 0) == 0) {
+            report.linesBefore[line.substr(2)] = report.trace.size();
+        } else {
+            report.trace.push_back(line);
+        }
+    }
+    return report;
+}
+
+struct PageRun {
+    const char* name;
+    std::vector<std::string> args;  // the driver's, besides the page
+    int ratio;
+};
+
+void PrintTo(const PageRun& run, std::ostream* out)
+{
+    *out << run.name;
+}
+
+class PageRuns : public ::testing::TestWithParam<PageRun> {};
+
+TEST_P(PageRuns, ShowsTheExactFramesAndTraceAndStaysQuiet)
+{
+    const PageRun& run = GetParam();
+    const std::string name = std::string("page-") + run.name;
+    const std::filesystem::path folder = std::filesystem::path(MORVANE_TEST_ARTIFACTS) / name;
+    std::vector<std::string> args = {"--seconds", "5", "--scale", std::to_string(run.ratio), "--frames",
+                                     folder.string()};
+    args.insert(args.end(), run.args.begin(), run.args.end());
+    const PageReport report = runPage(args, folder.string());
+    ASSERT_FALSE(report.facts.empty()) << "the driver measured nothing";
+
+    // Whatever happened on the way, the lines are one unbroken run of the
+    // trace from its first line, never more than one a period.
+    expectTraceFromTheStart(report.trace);
+    EXPECT_GE(report.trace.size(), static_cast<size_t>(ticksPerCycle));
+    EXPECT_GE(report.facts.at("shortest-gap-ms"), 0.9 * tickPeriodMilliseconds);
+    const auto& events = report.linesBefore;
+    if (events.count("paused")) {
+        EXPECT_EQ(events.at("paused"), events.at("played")) << "lines came while the page was paused";
+        EXPECT_GE(report.facts.at("gap-after-last-click-ms"), 0.9 * tickPeriodMilliseconds);
+        EXPECT_LE(report.facts.at("gap-after-last-click-ms"), 3.0 * tickPeriodMilliseconds);
+    } else if (events.count("played")) {
+        EXPECT_EQ(events.at("played"), 0u) << "lines came before Play was pressed";
+    }
+    if (events.count("context lost")) {
+        EXPECT_GE(events.at("context restored") - events.at("context lost"), 10u)
+            << "the trace stopped while the context was lost";
+    }
+
+    // On any screen: no sideways scrolling, the whole canvas in view; and
+    // on load nothing said on the console, nothing moved, the policy holds.
+    EXPECT_EQ(report.facts.at("sideways-scroll"), 0);
+    EXPECT_EQ(report.facts.at("canvas-outside-view"), 0);
+    EXPECT_EQ(report.facts.at("console-messages"), 0);
+    EXPECT_EQ(report.facts.at("page-errors"), 0);
+    EXPECT_EQ(report.facts.at("inline-script-blocked"), 1);
+    EXPECT_EQ(report.facts.at("policy-violations-before-check"), 0);
+    EXPECT_LT(report.facts.at("layout-shift"), 0.01);
+    EXPECT_EQ(report.facts.at("pause-offered"), 1);
 
     // Each copy of the canvas shows the frame of a tick from a little before
     // the copy (drawing trails the trace) up to the last line printed. The
     // range is narrow, so a blank frame counts where a blank tick is in it;
-    // the counts of each phase below catch a page that shows nothing.
-    const int viewport = windowWidth * ratio;
+    // the counts of each phase below catch a page that shows nothing. A
+    // page that kept a lost context's blank canvas fails the frames after
+    // its return.
+    const int viewport = windowWidth * run.ratio;
+    const size_t restored = events.count("context restored") ? events.at("context restored") : 0;
     std::ifstream index(folder / "frames.txt");
-    std::string name;
+    std::string frame;
     long before = 0;
     long after = 0;
     int approaching = 0;
     int shrinking = 0;
-    while (index >> name >> before >> after) {
-        SCOPED_TRACE(name);
-        const Image shown = readPng((folder / name).string());
+    int afterRestore = 0;
+    while (index >> frame >> before >> after) {
+        SCOPED_TRACE(frame);
+        const Image shown = readPng((folder / frame).string());
         ASSERT_EQ(shown.width, viewport);
         ASSERT_EQ(shown.height, viewport);
         const FrameMatch match = matchFrame(shown, before - 4, after, Blank::Counts, viewport);
         if (match.tick < 0) {
             ADD_FAILURE() << "closest miss " << match.fewest << " pixels; "
-                          << saveMismatch("page-x" + std::to_string(ratio) + "-" + name, shown, match.closest);
-        } else if (match.tick % ticksPerCycle > 2) {
+                          << saveMismatch(name + "-" + frame, shown, match.closest);
+            continue;
+        }
+        if (match.tick % ticksPerCycle > 2) {
             ++(match.tick % ticksPerCycle < 20 ? approaching : shrinking);
+        }
+        if (restored > 0 && before > static_cast<long>(restored)) {
+            ++afterRestore;
         }
     }
     EXPECT_GT(approaching, 2) << "too few frames of squares approaching";
     EXPECT_GT(shrinking, 2) << "too few frames of the shrinking figure";
+    if (restored > 0) {
+        EXPECT_GT(afterRestore, 3) << "too few frames after the context came back";
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Ratios, PageFrames, ::testing::Values(1, 2),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                             return "devicePixelRatio" + std::to_string(info.param);
+INSTANTIATE_TEST_SUITE_P(
+    Pages, PageRuns,
+    ::testing::Values(PageRun{"devicePixelRatio1", {}, 1}, PageRun{"devicePixelRatio2", {}, 2},
+                      PageRun{"phone", {"--viewport", "375x667"}, 2},
+                      PageRun{"keyboardPause", {"--pause-at", "1.5"}, 1},
+                      PageRun{"reducedMotion", {"--reduced-motion"}, 1},
+                      PageRun{"contextLostAndRestored", {"--lose-context-at", "1.5"}, 1},
+                      PageRun{"firefox", {"--browser", "firefox"}, 1}),
+    [](const ::testing::TestParamInfo<PageRun>& info) { return std::string(info.param.name); });
+
+class PageWithoutWebGL : public ::testing::TestWithParam<const char*> {};
+
+// Said in words where the picture would be; no pause button, nothing thrown.
+TEST_P(PageWithoutWebGL, SaysSoInsteadOfThePicture)
+{
+    const PageReport report = runPage({"--no-webgl", "--browser", GetParam()}, "");
+    ASSERT_FALSE(report.facts.empty()) << "the driver measured nothing";
+    EXPECT_GT(report.facts.at("notice-words"), 20);
+    EXPECT_EQ(report.facts.at("pause-offered"), 0);
+    EXPECT_EQ(report.facts.at("page-errors"), 0);
+    EXPECT_TRUE(report.trace.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Browsers, PageWithoutWebGL, ::testing::Values("chromium", "firefox"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param);
                          });
 
 }  // namespace

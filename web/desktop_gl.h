@@ -38,3 +38,25 @@ void desktopVertex2f(GLfloat x, GLfloat y);
 // at a finer grain.
 void devicePixelWindowSize(int width, int height);
 #define glutInitWindowSize devicePixelWindowSize
+
+// What a page must do that a desktop window need not (pausable_ticks.js and
+// lost_context.js beside this file). Each is the library call it replaces
+// when nothing of the kind happens.
+extern "C" {
+// glutTimerFunc: a page is paused by the person reading it (or by the
+// browser, when its tab is hidden) and played again; a tick that was armed
+// waits, and comes one period after play.
+void pausableTimerFunc(unsigned int milliseconds, void (*callback)(int), int value);
+// glutCreateWindow: where the browser gives no WebGL at all, the page says
+// so and the program stops there instead of failing at its first GL call.
+int windowOrNotice(const char* title);
+// glClearColor and glutPostRedisplay: a browser may take the WebGL context
+// away and give it back empty. Nothing is drawn while it is away, and what
+// the program had set is set again when it returns.
+void restorableClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha);
+void redisplayUnlessLost();
+}
+#define glutTimerFunc pausableTimerFunc
+#define glutCreateWindow windowOrNotice
+#define glClearColor restorableClearColor
+#define glutPostRedisplay redisplayUnlessLost

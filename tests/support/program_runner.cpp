@@ -10,6 +10,9 @@ const ProgramRunner windows64UnderWine{"wine64", "MORVANE_WINDOWS_EXE_X86_64", {
 const ProgramRunner windows32UnderWine{"wine32", "MORVANE_WINDOWS_EXE_I686", {"wine"}, {}, Milliseconds(60000)};
 const ProgramRunner pageInBrowser{"web", "MORVANE_WEB_PAGE", {"node", MORVANE_WEB_DRIVER, "--page"}, {},
                                   Milliseconds(60000)};
+const ProgramRunner pageInFirefox{"webFirefox", "MORVANE_WEB_PAGE",
+                                  {"node", MORVANE_WEB_DRIVER, "--browser", "firefox", "--page"}, {},
+                                  Milliseconds(60000)};
 const ProgramRunner installedPackage{"installed", "MORVANE_INSTALLED_ROOT", {"chroot"}, {"/usr/bin/morvane"},
                                      Milliseconds(10000)};
 

@@ -27,8 +27,10 @@ void PrintTo(const ProgramRunner& runner, std::ostream* out);
 extern const ProgramRunner linuxProgram;
 extern const ProgramRunner windows64UnderWine;
 extern const ProgramRunner windows32UnderWine;
-// The page's trace lines, as the driver prints them from the browser.
+// The page's trace lines, as the driver prints them from the browser:
+// Debian's Chromium, or its Firefox ESR (which needs the X server for WebGL).
 extern const ProgramRunner pageInBrowser;
+extern const ProgramRunner pageInFirefox;
 // /usr/bin/morvane in the system the package was installed into.
 extern const ProgramRunner installedPackage;
 

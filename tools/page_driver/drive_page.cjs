@@ -1,32 +1,69 @@
 // Opens the page in Debian's chromium, headless, with WebGL drawn by
-// SwiftShader in software, and reports what it does.
+// SwiftShader in software (or in Debian's Firefox ESR, which needs an X
+// display for WebGL), works it as a person would, and reports what it does.
 //
-//   node drive_page.cjs --page FILE [--seconds S] [--scale RATIO]
+//   node drive_page.cjs --page FILE [--browser chromium|firefox] [--no-webgl]
+//                       [--seconds S] [--scale RATIO] [--viewport WxH]
+//                       [--pause-at S] [--reduced-motion] [--lose-context-at S]
 //                       [--frames DIR] [--screenshot FILE] [--bench]
 //
 // Prints every trace line the page prints on standard output as it comes.
 // With --seconds it stops that long after the first tick (otherwise on
-// SIGTERM).
-// --scale sets the device pixel ratio (default 1).
-// --frames DIR copies the canvas out about every 170 ms and writes
-//   DIR/frame-NN.png and DIR/frames.txt ("FILE BEFORE AFTER": how many trace
-//   lines the page had printed just before and just after the copy).
+// SIGTERM). Lines that start with '#' are the driver's own:
+//   # NAME             something it did (paused, played, context lost,
+//                      context restored), between the trace lines around it
+//   # fact NAME VALUE  at the end, what it measured (see facts())
+// --scale sets the device pixel ratio (default 1), --viewport the size of
+//   the window in CSS pixels (default 900x560).
+// --pause-at S pauses the page from the keyboard (Tab to the button, Space)
+//   S seconds after the first tick, and plays it again (Enter) a second later.
+// --reduced-motion runs the page as a device that asks for reduced motion:
+//   it waits a second for a tick that must not come, then presses Play.
+// --lose-context-at S takes the page's WebGL context away S seconds after
+//   the first tick, and gives it back a second later.
+// --no-webgl switches WebGL off in the browser and reports what the page
+//   says after two seconds.
+// --frames DIR copies the canvas out about every 170 ms (never while its
+//   context is lost) and writes DIR/frame-NN.png and DIR/frames.txt ("FILE
+//   BEFORE AFTER": how many trace lines the page had printed just before
+//   and just after the copy).
 // --screenshot FILE writes a picture of the whole page at the end.
 // --bench then also runs a bare 50 ms timer chain in the same browser for
 //   as long, and prints the tick periods of both instead of the trace.
 'use strict';
 
 const fs = require('fs');
+const os = require('os');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
 
+const browsers = {
+    chromium: {
+        browser: 'chrome',
+        executablePath: '/usr/bin/chromium',
+        args: ['--no-sandbox', '--enable-unsafe-swiftshader', '--use-angle=swiftshader', '--no-first-run',
+               '--disable-background-networking', '--disable-component-update', '--disable-sync',
+               '--disable-quic', '--disable-background-timer-throttling', '--disable-renderer-backgrounding'],
+        noWebGL: { args: ['--disable-webgl'] },
+    },
+    firefox: {
+        browser: 'firefox',
+        executablePath: '/usr/bin/firefox-esr',
+        args: [],
+        noWebGL: { extraPrefsFirefox: { 'webgl.disabled': true } },
+    },
+};
+
 function parse(argv) {
-    const options = { seconds: 0, scale: 1 };
+    const options = { seconds: 0, scale: 1, viewport: '900x560', browser: 'chromium' };
+    const flags = ['bench', 'reduced-motion', 'no-webgl'];
+    const valued = ['page', 'browser', 'seconds', 'scale', 'viewport', 'pause-at', 'lose-context-at', 'frames',
+                    'screenshot'];
     for (let i = 2; i < argv.length; ++i) {
         const name = argv[i].replace(/^--/, '');
-        if (name === 'bench') {
-            options.bench = true;
-        } else if (['page', 'seconds', 'scale', 'frames', 'screenshot'].includes(name) && i + 1 < argv.length) {
+        if (flags.includes(name)) {
+            options[name] = true;
+        } else if (valued.includes(name) && i + 1 < argv.length) {
             options[name] = argv[++i];
         } else {
             throw new Error(`unknown argument ${argv[i]}`);
@@ -35,21 +72,45 @@ function parse(argv) {
     if (!options.page) {
         throw new Error('--page FILE is needed');
     }
-    options.seconds = Number(options.seconds);
-    options.scale = Number(options.scale);
+    if (!browsers[options.browser]) {
+        throw new Error(`--browser is one of ${Object.keys(browsers).join(', ')}`);
+    }
+    for (const name of ['seconds', 'scale', 'pause-at', 'lose-context-at']) {
+        options[name] = options[name] === undefined ? undefined : Number(options[name]);
+    }
+    const [width, height] = options.viewport.split('x').map(Number);
+    options.viewport = { width, height };
     return options;
 }
 
 // Runs in the page before its own scripts. The canvas keeps what was drawn
 // (WebGL clears it after each frame otherwise, and a copy taken between
-// frames would be black), and every line given to the page's print is
-// recorded with its time and handed to the driver.
+// frames would be black); every line given to the page's print is recorded
+// with its time and handed to the driver; clicks (a button pressed from the
+// keyboard clicks too), layout shifts and policy violations are counted.
 function instrumentPage() {
     const getContext = HTMLCanvasElement.prototype.getContext;
     HTMLCanvasElement.prototype.getContext = function (type, attributes) {
         return getContext.call(this, type, Object.assign({}, attributes, { preserveDrawingBuffer: true }));
     };
     window.traceTimes = [];
+    window.clickTimes = [];
+    window.layoutShift = 0;
+    window.policyViolations = 0;
+    document.addEventListener('click', () => window.clickTimes.push(performance.now()), true);
+    document.addEventListener('securitypolicyviolation', () => ++window.policyViolations);
+    if (typeof PerformanceObserver !== 'undefined' &&
+        (PerformanceObserver.supportedEntryTypes || []).includes('layout-shift')) {
+        new PerformanceObserver((list) => {
+            for (const entry of list.getEntries()) {
+                if (!entry.hadRecentInput) {
+                    window.layoutShift += entry.value;
+                }
+            }
+        }).observe({ type: 'layout-shift', buffered: true });
+    } else {
+        window.layoutShift = -1;
+    }
     let module;
     Object.defineProperty(window, 'Module', {
         configurable: true,
@@ -67,6 +128,35 @@ function instrumentPage() {
             module = value;
         },
     });
+}
+
+// What the driver measured, for the checks to judge. Runs in the page.
+async function pageFacts() {
+    const root = document.documentElement;
+    const canvas = document.getElementById('canvas').getBoundingClientRect();
+    const pause = document.getElementById('pause');
+    const gaps = window.traceTimes.slice(1).map((time, i) => time - window.traceTimes[i]);
+    const lastClick = window.clickTimes[window.clickTimes.length - 1];
+    const firstAfterClick = window.traceTimes.find((time) => time > lastClick);
+    // The policy is in force if an inline script added now does not run.
+    window.inlineScriptRan = 0;
+    const script = document.createElement('script');
+    script.textContent = 'window.inlineScriptRan = 1;';
+    document.body.appendChild(script);
+    await new Promise((resolve) => setTimeout(resolve, 100));
+    return {
+        'sideways-scroll': root.scrollWidth - root.clientWidth,
+        'canvas-outside-view': Math.max(0, -canvas.left) + Math.max(0, canvas.right - root.clientWidth) +
+            Math.max(0, -canvas.top),
+        'canvas-css-width': canvas.width,
+        'layout-shift': window.layoutShift,
+        'inline-script-blocked': window.inlineScriptRan ? 0 : 1,
+        'policy-violations-before-check': window.policyViolations - (window.inlineScriptRan ? 0 : 1),
+        'pause-offered': pause.offsetParent !== null && getComputedStyle(pause).visibility === 'visible' ? 1 : 0,
+        'notice-words': document.getElementById('notice').textContent.split(/\s+/).filter(Boolean).length,
+        'shortest-gap-ms': gaps.length ? Math.min(...gaps) : -1,
+        'gap-after-last-click-ms': firstAfterClick === undefined ? -1 : firstAfterClick - lastClick,
+    };
 }
 
 // A bare timer chain: the floor for a 50 ms tick in this browser.
@@ -99,16 +189,53 @@ function periods(times) {
 
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
+// Tabs to the pause button as a keyboard user does, and presses the key.
+async function pressPauseButton(page, key) {
+    for (let tabs = 0; tabs < 10; ++tabs) {
+        if (await page.evaluate(() => document.activeElement && document.activeElement.id === 'pause')) {
+            await page.keyboard.press(key);
+            return;
+        }
+        await page.keyboard.press('Tab');
+    }
+    throw new Error('the pause button cannot be reached with Tab');
+}
+
+// While the context is lost its extensions cannot be had: the one that
+// took it away is kept to give it back.
+async function loseContext(page, lost) {
+    await page.evaluate((lose) => {
+        const canvas = document.getElementById('canvas');
+        if (lose) {
+            window.contextBack = false;
+            canvas.addEventListener('webglcontextrestored', () => { window.contextBack = true; }, { once: true });
+            window.loseContext = canvas.getContext('webgl').getExtension('WEBGL_lose_context');
+            window.loseContext.loseContext();
+        } else {
+            window.loseContext.restoreContext();
+        }
+    }, lost);
+    if (!lost) {
+        await page.waitForFunction(() => window.contextBack, { timeout: 10000 });
+    }
+}
+
 async function main() {
     const options = parse(process.argv);
-    const browser = await puppeteer.launch({
-        executablePath: '/usr/bin/chromium',
+    const kind = browsers[options.browser];
+    const launch = {
+        browser: kind.browser,
+        executablePath: kind.executablePath,
         headless: true,
-        userDataDir: fs.mkdtempSync(path.join(require('os').tmpdir(), 'morvane-chromium-')),
-        args: ['--no-sandbox', '--enable-unsafe-swiftshader', '--use-angle=swiftshader', '--no-first-run',
-               '--disable-background-networking', '--disable-component-update', '--disable-sync',
-               '--disable-quic', '--disable-background-timer-throttling', '--disable-renderer-backgrounding'],
-    });
+        args: kind.args,
+    };
+    if (options['no-webgl']) {
+        Object.assign(launch, kind.noWebGL, { args: kind.args.concat(kind.noWebGL.args || []) });
+    }
+    if (options.browser === 'chromium') {
+        launch.userDataDir = fs.mkdtempSync(path.join(os.tmpdir(), 'morvane-chromium-'));
+    }
+    const browser = await puppeteer.launch(launch);
     let stopping = false;
     const stop = async (status) => {
         if (!stopping) {
@@ -121,8 +248,24 @@ async function main() {
     process.on('SIGINT', () => stop(0));
     try {
         const page = await browser.newPage();
-        page.on('pageerror', (error) => console.error(`page error: ${error.message}`));
-        await page.setViewport({ width: 900, height: 560, deviceScaleFactor: options.scale });
+        let consoleMessages = 0;
+        let pageErrors = 0;
+        // The check of the page's policy provokes a violation of its own.
+        let checkingPolicy = false;
+        page.on('console', (message) => {
+            if (!checkingPolicy && ['error', 'warn', 'warning'].includes(message.type())) {
+                ++consoleMessages;
+                console.error(`console ${message.type()}: ${message.text()}`);
+            }
+        });
+        page.on('pageerror', (error) => {
+            ++pageErrors;
+            console.error(`page error: ${error.message}`);
+        });
+        await page.setViewport({ ...options.viewport, deviceScaleFactor: options.scale });
+        if (options['reduced-motion']) {
+            await page.emulateMediaFeatures([{ name: 'prefers-reduced-motion', value: 'reduce' }]);
+        }
         await page.exposeFunction('traceLine', (text) => {
             if (!options.bench) {
                 process.stdout.write(`${text}\n`);
@@ -130,29 +273,62 @@ async function main() {
         });
         await page.evaluateOnNewDocument(instrumentPage);
         await page.goto(`file://${path.resolve(options.page)}`);
-        // The time counts from the first tick, once the program runs.
-        await page.waitForFunction(() => window.traceTimes.length > 0, { timeout: 60000 });
+        const event = (name) => process.stdout.write(`# ${name}\n`);
 
-        const started = Date.now();
-        const frames = [];
-        while (options.seconds <= 0 || Date.now() - started < options.seconds * 1000) {
-            if (options.frames) {
-                frames.push(await page.evaluate(() => {
-                    const before = window.traceTimes.length;
-                    const data = document.getElementById('canvas').toDataURL('image/png');
-                    return { before, data, after: window.traceTimes.length };
-                }));
+        if (options['no-webgl']) {
+            await sleep(2000);
+        } else {
+            if (options['reduced-motion']) {
+                await page.waitForFunction(() => !document.getElementById('pause').classList.contains('unavailable'),
+                                           { timeout: 60000 });
+                await sleep(1000);
+                await pressPauseButton(page, 'Enter');
+                event('played');
             }
-            await sleep(130 + 40 * (frames.length % 3));
-        }
-        if (options.frames) {
-            fs.mkdirSync(options.frames, { recursive: true });
-            const index = frames.map((frame, i) => {
-                const name = `frame-${String(i).padStart(2, '0')}.png`;
-                fs.writeFileSync(path.join(options.frames, name), Buffer.from(frame.data.split(',')[1], 'base64'));
-                return `${name} ${frame.before} ${frame.after}\n`;
-            });
-            fs.writeFileSync(path.join(options.frames, 'frames.txt'), index.join(''));
+            // The time counts from the first tick, once the program runs.
+            await page.waitForFunction(() => window.traceTimes.length > 0, { timeout: 60000 });
+
+            const started = Date.now();
+            const elapsed = () => (Date.now() - started) / 1000;
+            const frames = [];
+            const actions = [];
+            if (options['pause-at'] !== undefined) {
+                actions.push({ at: options['pause-at'], run: () => pressPauseButton(page, 'Space'), name: 'paused' });
+                actions.push({ at: options['pause-at'] + 1, run: () => pressPauseButton(page, 'Enter'),
+                               name: 'played' });
+            }
+            let contextLost = false;
+            if (options['lose-context-at'] !== undefined) {
+                actions.push({ at: options['lose-context-at'], name: 'context lost',
+                               run: async () => { contextLost = true; await loseContext(page, true); } });
+                actions.push({ at: options['lose-context-at'] + 1, name: 'context restored',
+                               run: async () => { await loseContext(page, false); contextLost = false; } });
+            }
+            while (options.seconds <= 0 || elapsed() < options.seconds) {
+                while (actions.length > 0 && elapsed() >= actions[0].at) {
+                    const action = actions.shift();
+                    await action.run();
+                    event(action.name);
+                }
+                if (options.frames && !contextLost) {
+                    frames.push(await page.evaluate(() => {
+                        const before = window.traceTimes.length;
+                        const data = document.getElementById('canvas').toDataURL('image/png');
+                        return { before, data, after: window.traceTimes.length };
+                    }));
+                }
+                await sleep(130 + 40 * (frames.length % 3));
+            }
+            if (options.frames) {
+                fs.mkdirSync(options.frames, { recursive: true });
+                const index = frames.map((frame, i) => {
+                    const name = `frame-${String(i).padStart(2, '0')}.png`;
+                    fs.writeFileSync(path.join(options.frames, name),
+                                     Buffer.from(frame.data.split(',')[1], 'base64'));
+                    return `${name} ${frame.before} ${frame.after}\n`;
+                });
+                fs.writeFileSync(path.join(options.frames, 'frames.txt'), index.join(''));
+            }
         }
         if (options.screenshot) {
             await page.screenshot({ path: options.screenshot });
@@ -168,6 +344,13 @@ async function main() {
             console.log(format('morvane.html', pagePeriods));
             console.log(format('bare 50 ms timer chain', floor));
             console.log(`mean tick period against the timer chain: ${(100 * (pagePeriods.mean / floor.mean - 1)).toFixed(2)} %`);
+        } else {
+            const facts = { 'console-messages': consoleMessages, 'page-errors': pageErrors };
+            checkingPolicy = true;
+            Object.assign(facts, await page.evaluate(pageFacts));
+            for (const [name, value] of Object.entries(facts)) {
+                process.stdout.write(`# fact ${name} ${Number(value.toFixed ? value.toFixed(4) : value)}\n`);
+            }
         }
         await stop(0);
     } catch (error) {
