@@ -20,7 +20,23 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# The C and C++ runtimes go into the executable, so that it needs no DLL
-# beyond those every Windows has.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# What a Windows program is expected to carry, stated here rather than left
+# to the linker's defaults; freeglut is built with this file too, so it
+# gets the same. Code: the stack protector, and _FORTIFY_SOURCE's checked
+# string and memory functions (mingw-w64 has them, from libssp). Header:
+# ASLR (DYNAMIC_BASE, and on 64-bit HIGH_ENTROPY_VA), DEP (NX_COMPAT) and
+# TERMINAL_SERVER_AWARE. GCC 12 cannot give Control Flow Guard (the /guard:cf
+# of Microsoft's compilers, which came to mingw-w64 only with its later
+# Clang toolchains), nor CET shadow stacks for Windows.
+set(hardening "-fstack-protector-strong -D_FORTIFY_SOURCE=2")
+set(CMAKE_C_FLAGS_INIT "${hardening}")
+set(CMAKE_CXX_FLAGS_INIT "${hardening}")
+set(pe_flags "-Wl,--dynamicbase,--nxcompat,--tsaware")
+if(MORVANE_WINDOWS_TARGET STREQUAL "x86_64")
+  string(APPEND pe_flags ",--high-entropy-va")
+endif()
+
+# The C and C++ runtimes (and libssp) go into the executable, so that it
+# needs no DLL beyond those every Windows has.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -fstack-protector-strong ${pe_flags}")
 set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")

@@ -5,6 +5,21 @@
 set -euo pipefail
 
 MORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# Whatever the caller's settings, what the scripts build is the same bytes
+# from the same commit: files made with the same permissions, times written
+# in UTC (zip entries keep local times), and every time stamp taken from
+# SOURCE_DATE_EPOCH, which is the last commit's time unless set already.
+umask 022
+export TZ=UTC
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+    SOURCE_DATE_EPOCH=$(git -C "$MORVANE_ROOT" log -1 --format=%ct 2>/dev/null || true)
+    if [ -z "$SOURCE_DATE_EPOCH" ]; then
+        echo "warning: not a git checkout and SOURCE_DATE_EPOCH is not set: builds will carry today's times" >&2
+        unset SOURCE_DATE_EPOCH
+    fi
+fi
+[ -z "${SOURCE_DATE_EPOCH:-}" ] || export SOURCE_DATE_EPOCH
+
 # Builds, workflow presets' included, use every core.
 CMAKE_BUILD_PARALLEL_LEVEL=$(nproc 2>/dev/null || echo 2)
 export CMAKE_BUILD_PARALLEL_LEVEL
@@ -124,7 +139,13 @@ WINDOWS_PACKAGES=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 dpkg-dev f
 build_windows_freeglut() {
     local target="$1" build="$MORVANE_ROOT/build"
     local freeglut="$build/freeglut-windows-$target"
-    [ -f "$freeglut/lib/libglut.a" ] && return 0
+    # Built again whenever the toolchain file (and so its flags) changes.
+    local toolchain stamp="$freeglut/toolchain.sha256"
+    toolchain=$(sha256sum "$MORVANE_ROOT/cmake/mingw-w64.cmake" | cut -d ' ' -f 1)
+    if [ -f "$freeglut/lib/libglut.a" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$toolchain" ]; then
+        return 0
+    fi
+    rm -rf "$freeglut" "$build/freeglut-build-$target"
     if ! compgen -G "$build/freeglut-source/freeglut-*/CMakeLists.txt" >/dev/null; then
         # A private sources list and lists folder: the machine's own mirrors
         # as deb-src entries, leaving its apt configuration as it is.
@@ -160,4 +181,5 @@ build_windows_freeglut() {
         cmake --build "$build/freeglut-build-$target" &&
         cmake --install "$build/freeglut-build-$target"
     } > "$log" 2>&1 || { cat "$log" >&2; fail "freeglut did not build for $target (log above, also in $log)"; }
+    echo "$toolchain" > "$stamp"
 }
