@@ -31,7 +31,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(hardening "-fstack-protector-strong -D_FORTIFY_SOURCE=2")
 set(CMAKE_C_FLAGS_INIT "${hardening}")
 set(CMAKE_CXX_FLAGS_INIT "${hardening}")
-set(pe_flags "-Wl,--dynamicbase,--nxcompat,--tsaware")
+# No link time in the header either (Windows needs none): the same sources
+# make the same program, however long after and however often relinked.
+set(pe_flags "-Wl,--dynamicbase,--nxcompat,--tsaware,--no-insert-timestamp")
 if(MORVANE_WINDOWS_TARGET STREQUAL "x86_64")
   string(APPEND pe_flags ",--high-entropy-va")
 endif()
