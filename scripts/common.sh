@@ -130,7 +130,7 @@ drive_page() {
 
 # What cross-building the Windows programs needs.
 # shellcheck disable=SC2034 # used by the scripts that source this file
-WINDOWS_PACKAGES=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 dpkg-dev file)
+WINDOWS_PACKAGES=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 dpkg-dev file icoutils)
 
 # build_windows_freeglut TARGET (i686 or x86_64): freeglut as a static
 # library for that Windows target in build/freeglut-windows-TARGET, where

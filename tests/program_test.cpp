@@ -7,6 +7,7 @@
 #include "animation/animation_state.h"
 #include "animation/animation_tick.h"
 #include "app/startup.h"
+#include "app/window_identity.h"
 #include "common/child_process.h"
 #include "common/x_window.h"
 #include "support/display_environment.h"
@@ -135,6 +136,19 @@ TEST_P(ProgramWindowRun, ShowsTheFramesOfTheAnimationThroughACycle)
     const WindowPlacement placement = placementOf(x.get(), window);
     EXPECT_EQ(placement.width, windowWidth);
     EXPECT_EQ(placement.height, windowHeight);
+
+    // The desktop can tell whose window it is: by its class, which the menu
+    // entry names, and by Morvane's own icon in every size it carries.
+    if (GetParam().ownWindowClass) {
+        EXPECT_EQ(windowClassOf(x.get(), window), std::make_pair(std::string(windowInstanceName),
+                                                                 std::string(windowClassName)));
+    }
+    const std::map<int, Image> icons = windowIconsOf(x.get(), window);
+    for (const int size : GetParam().windowIconSizes) {
+        ASSERT_EQ(icons.count(size), 1u) << "no " << size << " pixel icon in _NET_WM_ICON";
+        EXPECT_TRUE(icons.at(size).rgb == morvaneIcon(size).rgb) << "the " << size << " pixel icon is not Morvane's";
+    }
+
     long last = -1;
     // About two and a half cycles, sampled at uneven moments.
     for (int i = 0; i < 24; ++i) {

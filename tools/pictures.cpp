@@ -18,7 +18,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -130,20 +133,131 @@ Image contactSheet(Display* display, const std::vector<Frame>& frames)
 }
 
 // The icon: the merged figure two ticks after the squares meet, turned a
-// little and still large.
+// little and still large, black on the program's white, as the window shows
+// it. It keeps the white tile rather than a transparent background: the
+// figure is black, and on a dark panel or theme (GNOME's top bar) a black
+// figure on nothing would vanish, while the tile reads at 16 pixels as the
+// window in small and at 256 as a frame of it.
 constexpr long iconTick = 21;
 constexpr int iconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+// The sizes a Windows icon holds, and those an X11 window carries in
+// _NET_WM_ICON (window managers pick or scale from them).
+constexpr int windowsIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+constexpr int x11IconSizes[] = {16, 32, 48, 64};
 
+void put16(std::string& out, unsigned value)
+{
+    out += static_cast<char>(value & 0xff);
+    out += static_cast<char>((value >> 8) & 0xff);
+}
+
+void put32(std::string& out, unsigned value)
+{
+    put16(out, value & 0xffff);
+    put16(out, value >> 16);
+}
+
+std::string fileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// One image of a Windows icon as a bitmap: a BITMAPINFOHEADER of twice the
+// height, the colours bottom-up as 32-bit BGRA, then an all-clear AND mask.
+std::string iconBitmap(const Image& image)
+{
+    std::string out;
+    put32(out, 40);
+    put32(out, static_cast<unsigned>(image.width));
+    put32(out, static_cast<unsigned>(image.height * 2));
+    put16(out, 1);
+    put16(out, 32);
+    for (int i = 0; i < 6; ++i) {
+        put32(out, 0);
+    }
+    for (int y = image.height - 1; y >= 0; --y) {
+        for (int x = 0; x < image.width; ++x) {
+            const std::uint8_t* p = image.at(x, y);
+            out += {static_cast<char>(p[2]), static_cast<char>(p[1]), static_cast<char>(p[0]), '\xff'};
+        }
+    }
+    const size_t maskRow = static_cast<size_t>((image.width + 31) / 32 * 4);
+    out.append(maskRow * image.height, '\0');
+    return out;
+}
+
+// A Windows .ico: bitmaps up to 64 pixels, which every Windows reads, and
+// PNG above, as Windows keeps its large icons.
+void writeWindowsIcon(const std::string& path, const std::vector<Image>& images, const std::vector<std::string>& pngs)
+{
+    std::string directory;
+    std::string data;
+    put16(directory, 0);
+    put16(directory, 1);
+    put16(directory, static_cast<unsigned>(images.size()));
+    const size_t headers = 6 + 16 * images.size();
+    for (size_t i = 0; i < images.size(); ++i) {
+        const std::string entry = images[i].width <= 64 ? iconBitmap(images[i]) : fileBytes(pngs[i]);
+        directory += static_cast<char>(images[i].width % 256);
+        directory += static_cast<char>(images[i].height % 256);
+        directory.append(2, '\0');
+        put16(directory, 1);
+        put16(directory, 32);
+        put32(directory, static_cast<unsigned>(entry.size()));
+        put32(directory, static_cast<unsigned>(headers + data.size()));
+        data += entry;
+    }
+    std::ofstream(path, std::ios::binary) << directory << data;
+}
+
+// The value of an X11 window's _NET_WM_ICON property: for each image its
+// width and height, then its pixels as ARGB, each a 32-bit little-endian
+// number, one image after another.
+void writeX11Icon(const std::string& path, const std::vector<Image>& images)
+{
+    std::string out;
+    for (const Image& image : images) {
+        put32(out, static_cast<unsigned>(image.width));
+        put32(out, static_cast<unsigned>(image.height));
+        for (int y = 0; y < image.height; ++y) {
+            for (int x = 0; x < image.width; ++x) {
+                const std::uint8_t* p = image.at(x, y);
+                put32(out, 0xff000000u | unsigned{p[0]} << 16 | unsigned{p[1]} << 8 | p[2]);
+            }
+        }
+    }
+    std::ofstream(path, std::ios::binary) << out;
+}
+
+// Every form of the icon, from one drawing: a PNG per size as the hicolor
+// theme keeps them (and the page's favicon), morvane.ico for the Windows
+// programs and net_wm_icon.bin for the X11 window.
 std::vector<std::string> writeIcons(const std::filesystem::path& folder)
 {
     const Image frame = renderTicks(iconTick).back().image;
     std::vector<std::string> paths;
+    std::map<int, Image> images;
+    std::map<int, std::string> pngs;
     for (const int size : iconSizes) {
         const std::filesystem::path sized = folder / (std::to_string(size) + "x" + std::to_string(size));
         std::filesystem::create_directories(sized);
         paths.push_back((sized / "morvane.png").string());
-        writePng(paths.back(), scaledDown(frame, size, size));
+        images[size] = scaledDown(frame, size, size);
+        pngs[size] = paths.back();
+        writePng(paths.back(), images[size]);
     }
+    const auto pick = [&](const auto& sizes, auto& from) {
+        std::vector<std::decay_t<decltype(from.at(16))>> picked;
+        for (const int size : sizes) {
+            picked.push_back(from.at(size));
+        }
+        return picked;
+    };
+    paths.push_back((folder / "morvane.ico").string());
+    writeWindowsIcon(paths.back(), pick(windowsIconSizes, images), pick(windowsIconSizes, pngs));
+    paths.push_back((folder / "net_wm_icon.bin").string());
+    writeX11Icon(paths.back(), pick(x11IconSizes, images));
     return paths;
 }
 

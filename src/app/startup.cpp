@@ -2,6 +2,7 @@
 
 #include "animation/animation_tick.h"
 #include "app/reshape_view.h"
+#include "app/window_identity.h"
 #include "scene/draw_scene.h"
 
 #include "glut_headers.h"
@@ -22,6 +23,7 @@ void openWindow(int* argc, char** argv)
     glutInitWindowPosition(windowX, windowY);
     glutInitWindowSize(windowWidth, windowHeight);
     glutCreateWindow(windowTitle);
+    identifyWindow();
 
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     // The matrix mode is still the initial model-view: world x and y from -5

@@ -2,6 +2,10 @@
 
 #include "animation/animation_state.h"
 #include "common/deadline.h"
+#include "image_files.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
 
 #include <algorithm>
 #include <map>
@@ -110,4 +114,57 @@ void expectTraceFromTheStart(const std::vector<std::string>& lines)
         }
         ASSERT_EQ(line, expectedTraceLine(static_cast<long>(i) + 1)) << "line " << i + 1;
     }
+}
+
+std::pair<std::string, std::string> windowClassOf(Display* display, Window window)
+{
+    XClassHint hint{nullptr, nullptr};
+    if (XGetClassHint(display, window, &hint) == 0) {
+        return {};
+    }
+    std::pair<std::string, std::string> names{hint.res_name, hint.res_class};
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+    return names;
+}
+
+std::map<int, Image> windowIconsOf(Display* display, Window window)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::map<int, Image> icons;
+    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 20, False,
+                           XA_CARDINAL, &type, &format, &count, &after, &data) != Success || data == nullptr) {
+        return icons;
+    }
+    // Xlib hands a 32-bit property over as longs: width, height, ARGB pixels.
+    const long* items = reinterpret_cast<const long*>(data);
+    for (unsigned long i = 0; format == 32 && i + 2 <= count;) {
+        const int width = static_cast<int>(items[i]);
+        const int height = static_cast<int>(items[i + 1]);
+        i += 2;
+        if (width <= 0 || width != height || i + static_cast<unsigned long>(width) * height > count) {
+            break;
+        }
+        Image image(width, height, 0);
+        for (int p = 0; p < width * height; ++p) {
+            const unsigned long argb = static_cast<unsigned long>(items[i + p]);
+            image.rgb[3 * p] = static_cast<std::uint8_t>(argb >> 16);
+            image.rgb[3 * p + 1] = static_cast<std::uint8_t>(argb >> 8);
+            image.rgb[3 * p + 2] = static_cast<std::uint8_t>(argb);
+        }
+        icons[width] = image;
+        i += static_cast<unsigned long>(width) * height;
+    }
+    XFree(data);
+    return icons;
+}
+
+Image morvaneIcon(int size)
+{
+    const std::string side = std::to_string(size);
+    return readPng(std::string(MORVANE_ICONS) + "/" + side + "x" + side + "/morvane.png");
 }

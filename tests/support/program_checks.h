@@ -8,7 +8,9 @@
 #include "common/x_window.h"
 #include "reference_frame.h"
 
+#include <map>
 #include <ostream>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,14 @@ FrameMatch matchFrame(const Image& shown, long firstTick, long lastTick, Blank b
 // -1, with a test failure naming the saved closest miss, after two seconds.
 long waitForExpectedFrame(RunningProgram& program, Display* display, Window window, const std::string& name,
                           Blank blank = Blank::Skipped, long lag = 4);
+
+// The window's WM_CLASS (instance name, class), or empty strings.
+std::pair<std::string, std::string> windowClassOf(Display* display, Window window);
+
+// The pictures in the window's _NET_WM_ICON, by size (each is square), and
+// Morvane's icon of a size as it is kept in icons/.
+std::map<int, Image> windowIconsOf(Display* display, Window window);
+Image morvaneIcon(int size);
 
 // Every line so far is the one its tick must print. Lines may end in a
 // carriage return where the program runs on Windows.

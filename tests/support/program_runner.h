@@ -20,6 +20,11 @@ struct ProgramRunner {
     std::vector<std::string> program;
     // Wine and the browser take a while to start.
     Milliseconds startTimeout;
+    // What the window tells the desktop: whether its WM_CLASS is the
+    // program's own (wine names it after the executable), and the sizes of
+    // the pictures of Morvane's icon in its _NET_WM_ICON.
+    bool ownWindowClass = false;
+    std::vector<int> windowIconSizes = {};
 };
 
 void PrintTo(const ProgramRunner& runner, std::ostream* out);
