@@ -136,8 +136,10 @@ async function pageFacts() {
     const canvas = document.getElementById('canvas').getBoundingClientRect();
     const pause = document.getElementById('pause');
     const gaps = window.traceTimes.slice(1).map((time, i) => time - window.traceTimes[i]);
-    const lastClick = window.clickTimes[window.clickTimes.length - 1];
+    const clicks = window.clickTimes;
+    const lastClick = clicks[clicks.length - 1];
     const firstAfterClick = window.traceTimes.find((time) => time > lastClick);
+    const linesBetween = (from, to) => window.traceTimes.filter((time) => time > from && time < to).length;
     // The policy is in force if an inline script added now does not run.
     window.inlineScriptRan = 0;
     const script = document.createElement('script');
@@ -156,6 +158,10 @@ async function pageFacts() {
         'notice-words': document.getElementById('notice').textContent.split(/\s+/).filter(Boolean).length,
         'shortest-gap-ms': gaps.length ? Math.min(...gaps) : -1,
         'gap-after-last-click-ms': firstAfterClick === undefined ? -1 : firstAfterClick - lastClick,
+        // Measured in the page: a line printed just after a click may reach
+        // the driver before the click's own report does.
+        'lines-before-first-click': clicks.length ? linesBetween(-Infinity, clicks[0]) : -1,
+        'lines-between-first-clicks': clicks.length > 1 ? linesBetween(clicks[0], clicks[1]) : -1,
     };
 }
 
