@@ -16,7 +16,7 @@
 #include <X11/Xutil.h>
 
 #include <cstddef>
-#include <vector>
+#include <memory>
 
 // The value of _NET_WM_ICON as the picture tool draws it (icons/), built in.
 extern const unsigned char netWmIcon[];
@@ -34,12 +34,14 @@ void identifyWindow()
 
     // The icon data holds 32-bit little-endian numbers; Xlib takes a
     // 32-bit property as an array of long.
-    std::vector<long> icon(netWmIconSize / 4);
-    for (std::size_t i = 0; i < icon.size(); ++i) {
+    const std::size_t count = netWmIconSize / 4;
+    const std::unique_ptr<long[]> icon(new long[count]);
+    for (std::size_t i = 0; i < count; ++i) {
         const unsigned char* bytes = netWmIcon + 4 * i;
-        icon[i] = static_cast<long>(bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<unsigned long>(bytes[3]) << 24);
+        icon[i] = static_cast<long>(bytes[0] | bytes[1] << 8 | bytes[2] << 16 |
+                                    static_cast<unsigned long>(bytes[3]) << 24);
     }
     XChangeProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), XA_CARDINAL, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(icon.data()), static_cast<int>(icon.size()));
+                    reinterpret_cast<const unsigned char*>(icon.get()), static_cast<int>(count));
     XFlush(display);
 }
