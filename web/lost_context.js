@@ -17,7 +17,7 @@
 // Until then the ticks go on (the trace does not stop, as the desktop
 // program's does not while its window is covered) and nothing is drawn.
 mergeInto(LibraryManager.library, {
-  $lostContext__deps: ['$GL', '$GLImmediate', 'glClearColor', 'glutPostRedisplay'],
+  $lostContext__deps: ['$GL', '$GLImmediate', '$GLUT', '$callUserCallback', 'glClearColor'],
   $lostContext: {
     lost: false,
     clearColour: null,
@@ -31,7 +31,13 @@ mergeInto(LibraryManager.library, {
       canvas.addEventListener('webglcontextrestored', function() {
         lostContext.restart();
         lostContext.lost = false;
-        _glutPostRedisplay();
+        // The restored canvas is empty: the frame is drawn again at once,
+        // not at the next animation frame, so nothing can read it empty.
+        if (GLUT.displayFunc) {
+          callUserCallback(function() {
+            {{{ makeDynCall('v', 'GLUT.displayFunc') }}}();
+          });
+        }
       });
     },
 
