@@ -187,20 +187,21 @@ std::string iconBitmap(const Image& image)
     return out;
 }
 
-// A Windows .ico: bitmaps up to 64 pixels, which every Windows reads, and
-// PNG above, as Windows keeps its large icons.
-void writeWindowsIcon(const std::string& path, const std::vector<Image>& images, const std::vector<std::string>& pngs)
+// A Windows .ico of the given sizes: bitmaps up to 64 pixels, which every
+// Windows reads, and above that the PNGs, as Windows keeps its large icons.
+void writeWindowsIcon(const std::string& path, const std::map<int, Image>& images,
+                      const std::map<int, std::string>& pngs)
 {
     std::string directory;
     std::string data;
     put16(directory, 0);
     put16(directory, 1);
-    put16(directory, static_cast<unsigned>(images.size()));
-    const size_t headers = 6 + 16 * images.size();
-    for (size_t i = 0; i < images.size(); ++i) {
-        const std::string entry = images[i].width <= 64 ? iconBitmap(images[i]) : fileBytes(pngs[i]);
-        directory += static_cast<char>(images[i].width % 256);
-        directory += static_cast<char>(images[i].height % 256);
+    put16(directory, static_cast<unsigned>(std::size(windowsIconSizes)));
+    const size_t headers = 6 + 16 * std::size(windowsIconSizes);
+    for (const int size : windowsIconSizes) {
+        const std::string entry = size <= 64 ? iconBitmap(images.at(size)) : fileBytes(pngs.at(size));
+        directory += static_cast<char>(size % 256);
+        directory += static_cast<char>(size % 256);
         directory.append(2, '\0');
         put16(directory, 1);
         put16(directory, 32);
@@ -211,13 +212,14 @@ void writeWindowsIcon(const std::string& path, const std::vector<Image>& images,
     std::ofstream(path, std::ios::binary) << directory << data;
 }
 
-// The value of an X11 window's _NET_WM_ICON property: for each image its
+// The value of an X11 window's _NET_WM_ICON property: for each size its
 // width and height, then its pixels as ARGB, each a 32-bit little-endian
 // number, one image after another.
-void writeX11Icon(const std::string& path, const std::vector<Image>& images)
+void writeX11Icon(const std::string& path, const std::map<int, Image>& images)
 {
     std::string out;
-    for (const Image& image : images) {
+    for (const int size : x11IconSizes) {
+        const Image& image = images.at(size);
         put32(out, static_cast<unsigned>(image.width));
         put32(out, static_cast<unsigned>(image.height));
         for (int y = 0; y < image.height; ++y) {
@@ -247,17 +249,10 @@ std::vector<std::string> writeIcons(const std::filesystem::path& folder)
         pngs[size] = paths.back();
         writePng(paths.back(), images[size]);
     }
-    const auto pick = [&](const auto& sizes, auto& from) {
-        std::vector<std::decay_t<decltype(from.at(16))>> picked;
-        for (const int size : sizes) {
-            picked.push_back(from.at(size));
-        }
-        return picked;
-    };
     paths.push_back((folder / "morvane.ico").string());
-    writeWindowsIcon(paths.back(), pick(windowsIconSizes, images), pick(windowsIconSizes, pngs));
+    writeWindowsIcon(paths.back(), images, pngs);
     paths.push_back((folder / "net_wm_icon.bin").string());
-    writeX11Icon(paths.back(), pick(x11IconSizes, images));
+    writeX11Icon(paths.back(), images);
     return paths;
 }
 

@@ -12,7 +12,7 @@
 // SIGTERM). Lines that start with '#' are the driver's own:
 //   # NAME             something it did (paused, played, context lost,
 //                      context restored), between the trace lines around it
-//   # fact NAME VALUE  at the end, what it measured (see facts())
+//   # fact NAME VALUE  at the end, what it measured (see pageFacts())
 // --scale sets the device pixel ratio (default 1), --viewport the size of
 //   the window in CSS pixels (default 900x560).
 // --pause-at S pauses the page from the keyboard (Tab to the button, Space)
@@ -150,7 +150,6 @@ async function pageFacts() {
         'sideways-scroll': root.scrollWidth - root.clientWidth,
         'canvas-outside-view': Math.max(0, -canvas.left) + Math.max(0, canvas.right - root.clientWidth) +
             Math.max(0, -canvas.top),
-        'canvas-css-width': canvas.width,
         'layout-shift': window.layoutShift,
         'inline-script-blocked': window.inlineScriptRan ? 0 : 1,
         'policy-violations-before-check': window.policyViolations - (window.inlineScriptRan ? 0 : 1),
