@@ -1,5 +1,5 @@
-#include "animation/animation_state.h"
-#include "support/expected_animation.h"
+#include "animation.h"
+#include "expected_animation.h"
 
 #include <gtest/gtest.h>
 

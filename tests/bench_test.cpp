@@ -1,9 +1,7 @@
 // The benchmark runs both programs and writes its table.
 #include <gtest/gtest.h>
 
-#include "common/child_process.h"
-
-#include <sys/wait.h>
+#include "running_program.h"
 
 #include <filesystem>
 #include <fstream>
@@ -15,10 +13,11 @@ TEST(Benchmark, MeasuresBothProgramsAndWritesTheTable)
 {
     const std::filesystem::path folder = std::filesystem::path(MORVANE_TEST_ARTIFACTS) / "bench-test";
     std::filesystem::remove_all(folder);
-    RunningProgram bench(
-        {MORVANE_BENCH, "--ticks", "10", "--rounds", "1", "--callgrind-ticks", "0", "--out", folder.string()}, "");
-    const std::optional<int> status = bench.waitForExit(Milliseconds(60000));
-    ASSERT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "morvane_bench failed";
+    ASSERT_TRUE(runToCompletion({MORVANE_BENCH, "--ticks", "10", "--rounds", "1", "--callgrind-ticks", "0", "--out",
+                                 folder.string()},
+                                Milliseconds(60000))
+                    .succeeded())
+        << "morvane_bench failed";
 
     std::ifstream in(folder / "report.md");
     std::stringstream report;

@@ -4,18 +4,19 @@
 // the program the Debian package installed.
 #include <gtest/gtest.h>
 
-#include "animation/animation_state.h"
-#include "animation/animation_tick.h"
-#include "app/startup.h"
-#include "app/window_identity.h"
-#include "common/child_process.h"
-#include "common/x_window.h"
-#include "support/display_environment.h"
-#include "support/program_checks.h"
-#include "support/program_runner.h"
+#include "animation.h"
+#include "display_environment.h"
+#include "icons.h"
+#include "named_case.h"
+#include "program_checks.h"
+#include "program_runner.h"
+#include "running_program.h"
+#include "window.h"
+#include "x_window.h"
 
 #include <sys/wait.h>
 
+#include <filesystem>
 #include <thread>
 
 namespace {
@@ -24,31 +25,18 @@ const auto* const display = ::testing::AddGlobalTestEnvironment(new PrivateDispl
 
 const Milliseconds windowTimeout = linuxProgram.startTimeout;
 
-struct Arguments {
-    const char* name;
-    std::vector<std::string> args;
-};
-
-void PrintTo(const Arguments& a, std::ostream* out)
-{
-    *out << a.name;
-}
-
-class ProgramStart : public ::testing::TestWithParam<Arguments> {};
+class ProgramStart : public ::testing::TestWithParam<NamedCase<std::vector<std::string>>> {};
 
 // Other arguments are GLUT's to take or leave; none may change the program.
 TEST_P(ProgramStart, OpensItsWindowAndShowsAWhiteFirstFrame)
 {
-    RunningProgram program(programCommand(linuxProgram, GetParam().args), testDisplay());
+    RunningProgram program(programCommand(linuxProgram, GetParam().value), testDisplay());
     XConnection x(testDisplay());
-    const Window window = waitForViewableWindow(x.get(), windowTitle, windowTimeout);
-    ASSERT_NE(window, None) << "no viewable window titled " << windowTitle;
-
+    Window window = None;
+    ASSERT_TRUE(findProgramWindow(x.get(), windowTimeout, window));
     const WindowPlacement placement = placementOf(x.get(), window);
     EXPECT_EQ(placement.x, windowX);
     EXPECT_EQ(placement.y, windowY);
-    EXPECT_EQ(placement.width, windowWidth);
-    EXPECT_EQ(placement.height, windowHeight);
 
     // Until the third tick every square is still outside the window. The
     // first frame that can be seen must be that white one, however late.
@@ -63,24 +51,25 @@ TEST_P(ProgramStart, OpensItsWindowAndShowsAWhiteFirstFrame)
 }
 
 INSTANTIATE_TEST_SUITE_P(CommandLines, ProgramStart,
-                         ::testing::Values(Arguments{"plain", {}}, Arguments{"extraArguments", {"foo", "--bar"}}),
-                         [](const ::testing::TestParamInfo<Arguments>& info) { return std::string(info.param.name); });
+                         ::testing::Values(NamedCase<std::vector<std::string>>{"plain", {}},
+                                           NamedCase<std::vector<std::string>>{"extraArguments", {"foo", "--bar"}}),
+                         ::testing::PrintToStringParamName());
 
-class ProgramWithoutDisplay : public ::testing::TestWithParam<const char*> {};
+class ProgramWithoutDisplay : public ::testing::TestWithParam<NamedCase<const char*>> {};
 
 TEST_P(ProgramWithoutDisplay, EndsWithAFailureStatusPromptly)
 {
-    RunningProgram program(programCommand(linuxProgram), GetParam());
+    RunningProgram program(programCommand(linuxProgram), GetParam().value);
     const std::optional<int> status = program.waitForExit(Milliseconds(5000));
     ASSERT_TRUE(status.has_value()) << "still running five seconds after starting without a display";
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) != 0) << "status " << *status;
     EXPECT_TRUE(program.readLines(0, Milliseconds(0)).empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Displays, ProgramWithoutDisplay, ::testing::Values("", ":4095"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                             return std::string(*info.param ? "unreachableDisplay" : "noDisplay");
-                         });
+INSTANTIATE_TEST_SUITE_P(Displays, ProgramWithoutDisplay,
+                         ::testing::Values(NamedCase<const char*>{"noDisplay", ""},
+                                           NamedCase<const char*>{"unreachableDisplay", ":4095"}),
+                         ::testing::PrintToStringParamName());
 
 // The same checks on each build that can run here.
 class ProgramRun : public ::testing::TestWithParam<ProgramRunner> {
@@ -89,8 +78,10 @@ protected:
     {
         command = programCommand(GetParam());
         ASSERT_FALSE(command.empty()) << GetParam().buildVariable
-                                      << " does not name the build to run (scripts/windows, scripts/package"
-                                         " and the web test preset set it)";
+                                      << " does not name the build to run (the test preset of the same name sets it)";
+        const std::string build = command[GetParam().launcher.size()];
+        ASSERT_TRUE(std::filesystem::exists(build)) << "there is no " << build << " (scripts/windows, scripts/web"
+                                                       " and scripts/package --check make the builds)";
     }
 
     std::vector<std::string> command;
@@ -118,9 +109,7 @@ TEST_P(ProgramRun, PrintsTheExpectedTraceLineByLine)
 INSTANTIATE_TEST_SUITE_P(Builds, ProgramRun,
                          ::testing::Values(linuxProgram, windows64UnderWine, windows32UnderWine, pageInBrowser,
                                            pageInFirefox, installedPackage),
-                         [](const ::testing::TestParamInfo<ProgramRunner>& info) {
-                             return std::string(info.param.name);
-                         });
+                         ::testing::PrintToStringParamName());
 
 // The page's frames are checked in web_test.cpp: its canvas is no X window.
 class ProgramWindowRun : public ProgramRun {};
@@ -131,11 +120,8 @@ TEST_P(ProgramWindowRun, ShowsTheFramesOfTheAnimationThroughACycle)
     XConnection x(testDisplay());
     // Under wine the X window is the client area: wine draws any frame
     // around it itself.
-    const Window window = waitForViewableWindow(x.get(), windowTitle, GetParam().startTimeout);
-    ASSERT_NE(window, None) << "no viewable window titled " << windowTitle;
-    const WindowPlacement placement = placementOf(x.get(), window);
-    EXPECT_EQ(placement.width, windowWidth);
-    EXPECT_EQ(placement.height, windowHeight);
+    Window window = None;
+    ASSERT_TRUE(findProgramWindow(x.get(), GetParam().startTimeout, window));
 
     long last = -1;
     // About two and a half cycles, sampled at uneven moments.
@@ -166,24 +152,22 @@ TEST_P(ProgramWindowRun, ShowsTheFramesOfTheAnimationThroughACycle)
 
 INSTANTIATE_TEST_SUITE_P(Builds, ProgramWindowRun,
                          ::testing::Values(linuxProgram, windows64UnderWine, windows32UnderWine, installedPackage),
-                         [](const ::testing::TestParamInfo<ProgramRunner>& info) {
-                             return std::string(info.param.name);
-                         });
+                         ::testing::PrintToStringParamName());
 
 // Whatever becomes of the trace, the window keeps animating.
-class ProgramOutputLost : public ::testing::TestWithParam<TraceOutput> {};
+class ProgramOutputLost : public ::testing::TestWithParam<NamedCase<TraceOutput>> {};
 
 TEST_P(ProgramOutputLost, KeepsAnimating)
 {
-    RunningProgram program(programCommand(linuxProgram), testDisplay(), GetParam());
-    if (GetParam() == TraceOutput::Pipe) {
+    RunningProgram program(programCommand(linuxProgram), testDisplay(), GetParam().value);
+    if (GetParam().value == TraceOutput::Pipe) {
         // Like `morvane | head -n 3`: the reader takes three lines and goes.
         ASSERT_GE(program.readLines(3, windowTimeout).size(), 3u);
         program.closeTrace();
     }
     XConnection x(testDisplay());
-    const Window window = waitForViewableWindow(x.get(), windowTitle, windowTimeout);
-    ASSERT_NE(window, None);
+    Window window = None;
+    ASSERT_TRUE(findProgramWindow(x.get(), windowTimeout, window));
     std::this_thread::sleep_for(Milliseconds(600));
     ASSERT_TRUE(program.running()) << "the program ended when its output went";
 
@@ -197,10 +181,10 @@ TEST_P(ProgramOutputLost, KeepsAnimating)
     EXPECT_TRUE(program.running());
 }
 
-INSTANTIATE_TEST_SUITE_P(Outputs, ProgramOutputLost, ::testing::Values(TraceOutput::Pipe, TraceOutput::DevFull),
-                         [](const ::testing::TestParamInfo<TraceOutput>& info) {
-                             return std::string(info.param == TraceOutput::Pipe ? "readerGone" : "deviceFull");
-                         });
+INSTANTIATE_TEST_SUITE_P(Outputs, ProgramOutputLost,
+                         ::testing::Values(NamedCase<TraceOutput>{"readerGone", TraceOutput::Pipe},
+                                           NamedCase<TraceOutput>{"deviceFull", TraceOutput::DevFull}),
+                         ::testing::PrintToStringParamName());
 
 // Resized from outside, as a window manager would: the drawing stays
 // 500 x 500 at the lower-left, the rest of the window is background, and the
@@ -209,8 +193,8 @@ TEST(ProgramResize, KeepsTheDrawingAnchoredAtTheLowerLeft)
 {
     RunningProgram program(programCommand(linuxProgram), testDisplay());
     XConnection x(testDisplay());
-    const Window window = waitForViewableWindow(x.get(), windowTitle, windowTimeout);
-    ASSERT_NE(window, None);
+    Window window = None;
+    ASSERT_TRUE(findProgramWindow(x.get(), windowTimeout, window));
 
     const std::pair<int, int> sizes[] = {{800, 700},  {300, 200},  {640, 500},
                                          {500, 260},  {1200, 900}, {windowWidth, windowHeight}};

@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "animation/animation_state.h"
-#include "app/reshape_view.h"
-#include "app/startup.h"
-#include "frames/frame_window.h"
+#include "animation.h"
+#include "display_environment.h"
+#include "frame_window.h"
 #include "glut_headers.h"
-#include "support/display_environment.h"
-#include "support/reference_frame.h"
+#include "reference_frame.h"
+#include "window.h"
 
 #include <algorithm>
 #include <array>
@@ -54,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FrameCase{"mergedAndSpun", 10.0f, 0.75f, 30.0f},
                       FrameCase{"smallestOfCycle", 10.0f, 0.0999998f, 90.0f},
                       FrameCase{"tiny", 10.0f, 0.05f, 275.0f}),
-    [](const ::testing::TestParamInfo<FrameCase>& info) { return std::string(info.param.name); });
+    ::testing::PrintToStringParamName());
 
 // The tests above are only as good as the reference: it must put squares
 // where the window can see them for every state but the initial one.
@@ -132,8 +131,6 @@ TEST_P(Reshape, ResetsTheProjectionOnlyAndKeepsTheViewport)
 INSTANTIATE_TEST_SUITE_P(Sizes, Reshape,
                          ::testing::Values(Size{500, 500}, Size{800, 600}, Size{640, 0}, Size{0, 480}, Size{0, 0},
                                            Size{1, 1}, Size{5000, 4000}),
-                         [](const ::testing::TestParamInfo<Size>& info) {
-                             return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
-                         });
+                         ::testing::PrintToStringParamName());
 
 }  // namespace

@@ -7,14 +7,12 @@
 // timers). The web test preset names the page in MORVANE_WEB_PAGE.
 #include <gtest/gtest.h>
 
-#include "animation/animation_state.h"
-#include "animation/animation_tick.h"
-#include "support/display_environment.h"
-#include "support/image_files.h"
-#include "support/program_checks.h"
-#include "support/program_runner.h"
-
-#include <sys/wait.h>
+#include "animation.h"
+#include "display_environment.h"
+#include "image.h"
+#include "named_case.h"
+#include "program_checks.h"
+#include "program_runner.h"
 
 #include <filesystem>
 #include <fstream>
@@ -45,11 +43,10 @@ PageReport runPage(const std::vector<std::string>& args, const std::string& fold
     if (!folder.empty()) {
         std::filesystem::remove_all(folder);
     }
-    RunningProgram driver(command, testDisplay());
-    const std::optional<int> status = driver.waitForExit(Milliseconds(90000));
-    EXPECT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "the page's driver failed";
+    const CompletedRun driver = runToCompletion(command, Milliseconds(90000), testDisplay());
+    EXPECT_TRUE(driver.succeeded()) << "the page's driver failed";
     PageReport report;
-    for (const std::string& line : driver.readLines(0, Milliseconds(0))) {
+    for (const std::string& line : driver.lines) {
         if (line.rfind("# fact ", 0) == 0) {
             std::istringstream fact(line.substr(7));
             std::string name;
@@ -138,14 +135,12 @@ TEST_P(PageRuns, ShowsTheExactFramesAndTraceAndStaysQuiet)
         const Image shown = readPng((folder / frame).string());
         ASSERT_EQ(shown.width, viewport);
         ASSERT_EQ(shown.height, viewport);
-        const FrameMatch match = matchFrame(shown, before - 4, after, Blank::Counts, viewport);
-        if (match.tick < 0) {
-            ADD_FAILURE() << "closest miss " << match.fewest << " pixels; "
-                          << saveMismatch(name + "-" + frame, shown, match.closest);
+        const long tick = expectFrameOfTicks(shown, before - 4, after, Blank::Counts, name + "-" + frame, viewport);
+        if (tick < 0) {
             continue;
         }
-        if (match.tick % ticksPerCycle > 2) {
-            ++(match.tick % ticksPerCycle < 20 ? approaching : shrinking);
+        if (tick % ticksPerCycle > 2) {
+            ++(tick % ticksPerCycle < 20 ? approaching : shrinking);
         }
         if (restored > 0 && before > static_cast<long>(restored)) {
             ++afterRestore;
@@ -166,14 +161,14 @@ INSTANTIATE_TEST_SUITE_P(
                       PageRun{"reducedMotion", {"--reduced-motion"}, 1},
                       PageRun{"contextLostAndRestored", {"--lose-context-at", "1.5"}, 1},
                       PageRun{"firefox", {"--browser", "firefox"}, 1}),
-    [](const ::testing::TestParamInfo<PageRun>& info) { return std::string(info.param.name); });
+    ::testing::PrintToStringParamName());
 
-class PageWithoutWebGL : public ::testing::TestWithParam<const char*> {};
+class PageWithoutWebGL : public ::testing::TestWithParam<NamedCase<const char*>> {};
 
 // Said in words where the picture would be; no pause button, nothing thrown.
 TEST_P(PageWithoutWebGL, SaysSoInsteadOfThePicture)
 {
-    const PageReport report = runPage({"--no-webgl", "--browser", GetParam()}, "");
+    const PageReport report = runPage({"--no-webgl", "--browser", GetParam().value}, "");
     ASSERT_FALSE(report.facts.empty()) << "the driver measured nothing";
     EXPECT_GT(report.facts.at("notice-words"), 20);
     EXPECT_EQ(report.facts.at("pause-offered"), 0);
@@ -181,9 +176,9 @@ TEST_P(PageWithoutWebGL, SaysSoInsteadOfThePicture)
     EXPECT_TRUE(report.trace.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Browsers, PageWithoutWebGL, ::testing::Values("chromium", "firefox"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                             return std::string(info.param);
-                         });
+INSTANTIATE_TEST_SUITE_P(Browsers, PageWithoutWebGL,
+                         ::testing::Values(NamedCase<const char*>{"chromium", "chromium"},
+                                           NamedCase<const char*>{"firefox", "firefox"}),
+                         ::testing::PrintToStringParamName());
 
 }  // namespace

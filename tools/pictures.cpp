@@ -5,13 +5,13 @@
 //
 //   morvane_pictures [OUTPUT_DIR]          (default: the current directory)
 //   morvane_pictures --icons OUTPUT_DIR    OUTPUT_DIR/NxN/morvane.png
-#include "animation/animation_state.h"
-#include "animation/animation_tick.h"
-#include "common/animated_gif.h"
-#include "common/image.h"
-#include "common/x_server.h"
-#include "common/x_window.h"
-#include "frames/frame_window.h"
+#include "animated_gif.h"
+#include "animation.h"
+#include "frame_window.h"
+#include "icons.h"
+#include "image.h"
+#include "x_server.h"
+#include "x_window.h"
 
 #include <GL/glx.h>
 
@@ -139,11 +139,6 @@ Image contactSheet(Display* display, const std::vector<Frame>& frames)
 // figure on nothing would vanish, while the tile reads at 16 pixels as the
 // window in small and at 256 as a frame of it.
 constexpr long iconTick = 21;
-constexpr int iconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
-// The sizes a Windows icon holds, and those an X11 window carries in
-// _NET_WM_ICON (window managers pick or scale from them).
-constexpr int windowsIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
-constexpr int x11IconSizes[] = {16, 32, 48, 64};
 
 void put16(std::string& out, unsigned value)
 {
@@ -196,8 +191,8 @@ void writeWindowsIcon(const std::string& path, const std::map<int, Image>& image
     std::string data;
     put16(directory, 0);
     put16(directory, 1);
-    put16(directory, static_cast<unsigned>(std::size(windowsIconSizes)));
-    const size_t headers = 6 + 16 * std::size(windowsIconSizes);
+    put16(directory, static_cast<unsigned>(windowsIconSizes.size()));
+    const size_t headers = 6 + 16 * windowsIconSizes.size();
     for (const int size : windowsIconSizes) {
         const std::string entry = size <= 64 ? iconBitmap(images.at(size)) : fileBytes(pngs.at(size));
         directory += static_cast<char>(size % 256);
@@ -242,9 +237,9 @@ std::vector<std::string> writeIcons(const std::filesystem::path& folder)
     std::map<int, Image> images;
     std::map<int, std::string> pngs;
     for (const int size : iconSizes) {
-        const std::filesystem::path sized = folder / (std::to_string(size) + "x" + std::to_string(size));
-        std::filesystem::create_directories(sized);
-        paths.push_back((sized / "morvane.png").string());
+        const std::filesystem::path png = iconPngPath(folder, size);
+        std::filesystem::create_directories(png.parent_path());
+        paths.push_back(png.string());
         images[size] = scaledDown(frame, size, size);
         pngs[size] = paths.back();
         writePng(paths.back(), images[size]);

@@ -3,12 +3,10 @@
 // plus the signal's number if a signal ended it).
 //
 //   morvane_x_session COMMAND [ARGUMENTS...]
-#include "common/x_server.h"
+#include "x_server.h"
 
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <iostream>
 #include <stdexcept>
 
@@ -20,19 +18,13 @@ int main(int argc, char** argv)
     }
     try {
         PrivateXServer server;
-        const pid_t child = fork();
-        if (child < 0) {
-            throw std::runtime_error("fork failed");
+        RunningProgram command(std::vector<std::string>(argv + 1, argv + argc), server.display(),
+                               TraceOutput::Inherited);
+        std::optional<int> status;
+        while (!status) {
+            status = command.waitForExit(Milliseconds(60000));
         }
-        if (child == 0) {
-            setenv("DISPLAY", server.display().c_str(), 1);
-            execvp(argv[1], argv + 1);
-            std::cerr << "morvane_x_session: cannot run " << argv[1] << "\n";
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+        return WIFSIGNALED(*status) ? 128 + WTERMSIG(*status) : WEXITSTATUS(*status);
     } catch (const std::exception& e) {
         std::cerr << "morvane_x_session: " << e.what() << "\n";
         return 1;

@@ -9,7 +9,7 @@
 // time for its first frame and for desktops that read it when it changes
 // (GNOME does), not for window managers that read it only at map time
 // (openbox's per-application rules), short of reaching into freeglut.
-#include "app/window_identity.h"
+#include "window.h"
 
 #include <GL/glx.h>
 #include <X11/Xatom.h>

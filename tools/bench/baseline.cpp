@@ -2,8 +2,8 @@
 // window as morvane, the same re-armed timer that prints one line and asks
 // for a redraw, and a frame of one small black quad. None of the program's
 // own code is linked; only its window and timer constants are shared.
-#include "animation/animation_tick.h"
-#include "app/startup.h"
+#include "animation.h"
+#include "window.h"
 
 #include <GL/glut.h>
 

@@ -1,0 +1,41 @@
+#include "display_environment.h"
+
+#include "frame_window.h"
+#include "x_server.h"
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<PrivateXServer> server;
+bool windowOpen = false;
+
+}  // namespace
+
+void PrivateDisplayEnvironment::SetUp()
+{
+    server = std::make_unique<PrivateXServer>();
+    setenv("DISPLAY", server->display().c_str(), 1);
+}
+
+void PrivateDisplayEnvironment::TearDown()
+{
+    if (windowOpen) {
+        server->keepUntilExit();
+    }
+    server.reset();
+}
+
+const std::string& testDisplay()
+{
+    return server->display();
+}
+
+void openProgramWindowOnce()
+{
+    if (!windowOpen) {
+        openProgramWindow();
+        windowOpen = true;
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+// What runs the program under test: the Linux build itself, a Windows
+// build under wine, the page in headless Chromium, or the program that the
+// Debian package installed into a fresh system. The same checks run on each.
+#include "deadline.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+struct ProgramRunner {
+    const char* name;
+    // The environment variable that names the build to run (a Windows
+    // executable, the page, the system the package went into); none for
+    // the Linux build.
+    const char* buildVariable;
+    // What goes before and after that build on the command line.
+    std::vector<std::string> launcher;
+    std::vector<std::string> program;
+    // Wine and the browser take a while to start.
+    Milliseconds startTimeout;
+    // What the window tells the desktop: whether its WM_CLASS is the
+    // program's own (wine names it after the executable), and the sizes of
+    // the pictures of Morvane's icon in its _NET_WM_ICON.
+    bool ownWindowClass = false;
+    std::vector<int> windowIconSizes = {};
+};
+
+void PrintTo(const ProgramRunner& runner, std::ostream* out);
+
+extern const ProgramRunner linuxProgram;
+extern const ProgramRunner windows64UnderWine;
+extern const ProgramRunner windows32UnderWine;
+// The page's trace lines, as the driver prints them from the browser:
+// Debian's Chromium, or its Firefox ESR (which needs the X server for WebGL).
+extern const ProgramRunner pageInBrowser;
+extern const ProgramRunner pageInFirefox;
+// /usr/bin/morvane in the system the package was installed into.
+extern const ProgramRunner installedPackage;
+
+// The command that starts the program with these arguments, or nothing when
+// the runner's environment variable names no build.
+std::vector<std::string> programCommand(const ProgramRunner& runner, const std::vector<std::string>& args = {});

@@ -1,7 +1,0 @@
-#include "app/window_identity.h"
-
-// Where GLUT's window needs nothing more to be recognised (Windows takes its
-// icon from the program's resources, a page has none), there is nothing to do.
-void identifyWindow()
-{
-}

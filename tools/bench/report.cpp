@@ -1,0 +1,39 @@
+#include "report.h"
+
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <sstream>
+
+void publish(const std::filesystem::path& file, const std::string& text)
+{
+    std::cout << "\n" << text << std::flush;
+    std::ofstream(file, std::ios::app) << "\n" << text;
+}
+
+std::string formatted(double value)
+{
+    std::ostringstream out;
+    out << std::fixed << std::setprecision(value >= 100.0 ? 1 : 2) << value;
+    return out.str();
+}
+
+std::string figuresTable(const std::vector<Figures>& program, const std::vector<Figures>& baseline)
+{
+    const auto medianOf = [](const std::vector<Figures>& runs, size_t figure) {
+        std::vector<double> values;
+        for (const Figures& run : runs) {
+            values.push_back(run[figure]);
+        }
+        return median(values);
+    };
+    std::ostringstream table;
+    table << "| | morvane | baseline | ratio |\n|---|---:|---:|---:|\n";
+    for (size_t f = 0; f < figureNames.size(); ++f) {
+        const double mine = medianOf(program, f);
+        const double floor = medianOf(baseline, f);
+        table << "| " << figureNames[f] << " | " << formatted(mine) << " | " << formatted(floor) << " | "
+              << (floor > 0.0 ? formatted(mine / floor) : "-") << " |\n";
+    }
+    return table.str();
+}

@@ -1,0 +1,17 @@
+# cmake -DOBJDUMP=... -DPROGRAM=... -P check_imports.cmake: fails naming any
+# DLL that PROGRAM imports and a Windows system does not bring.
+cmake_minimum_required(VERSION 3.25)
+set(system_dlls kernel32.dll msvcrt.dll user32.dll gdi32.dll winmm.dll advapi32.dll opengl32.dll glu32.dll)
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers COMMAND_ERROR_IS_FATAL ANY)
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
+if(NOT imports)
+  message(FATAL_ERROR "objdump finds no imports in ${PROGRAM}")
+endif()
+foreach(import ${imports})
+  string(REGEX REPLACE "^DLL Name: " "" dll "${import}")
+  string(TOLOWER "${dll}" dll)
+  if(NOT dll IN_LIST system_dlls)
+    message(FATAL_ERROR "${PROGRAM} needs ${dll}, which Windows does not bring")
+  endif()
+  message(STATUS "imports ${dll}")
+endforeach()
