@@ -8,8 +8,7 @@
 const std::vector<int> wineIconSizes = {16, 32};
 
 const ProgramRunner linuxProgram{"linux", nullptr, {}, {}, Milliseconds(10000), true, x11IconSizes};
-// Debian keeps wine's 64-bit loader out of PATH: its `wine` starts the
-// 32-bit loader wherever that is installed.
+// Wine's 64-bit loader by its path, which the root CMakeLists.txt names.
 const ProgramRunner windows64UnderWine{"wine64", "MORVANE_WINDOWS_EXE_X86_64", {MORVANE_WINE64_LOADER}, {},
                                        Milliseconds(60000), false, wineIconSizes};
 const ProgramRunner windows32UnderWine{"wine32", "MORVANE_WINDOWS_EXE_I686", {"wine"}, {}, Milliseconds(60000),
