@@ -35,7 +35,16 @@
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const puppeteer = require('puppeteer-core');
+const puppeteer = (() => {
+  try {
+    return require('puppeteer-core');
+  } catch (error) {
+    // Installed beside this script from its lock file, not with the system.
+    console.error(`drive_page: ${error.message}\n` +
+                  `install the driver first: npm ci --ignore-scripts in ${__dirname} (scripts/web --check does)`);
+    process.exit(2);
+  }
+})();
 
 const browsers = {
     chromium: {
