@@ -183,9 +183,10 @@ std::string iconBitmap(const Image& image)
 }
 
 // A Windows .ico of the given sizes: bitmaps up to 64 pixels, which every
-// Windows reads, and above that the PNGs, as Windows keeps its large icons.
-void writeWindowsIcon(const std::string& path, const std::map<int, Image>& images,
-                      const std::map<int, std::string>& pngs)
+// Windows reads, and above that the PNGs already written in the folder, as
+// Windows keeps its large icons.
+void writeWindowsIcon(const std::string& path, const std::filesystem::path& folder,
+                      const std::map<int, Image>& images)
 {
     std::string directory;
     std::string data;
@@ -194,7 +195,7 @@ void writeWindowsIcon(const std::string& path, const std::map<int, Image>& image
     put16(directory, static_cast<unsigned>(windowsIconSizes.size()));
     const size_t headers = 6 + 16 * windowsIconSizes.size();
     for (const int size : windowsIconSizes) {
-        const std::string entry = size <= 64 ? iconBitmap(images.at(size)) : fileBytes(pngs.at(size));
+        const std::string entry = size <= 64 ? iconBitmap(images.at(size)) : fileBytes(iconPngPath(folder, size).string());
         directory += static_cast<char>(size % 256);
         directory += static_cast<char>(size % 256);
         directory.append(2, '\0');
@@ -235,17 +236,15 @@ std::vector<std::string> writeIcons(const std::filesystem::path& folder)
     const Image frame = renderTicks(iconTick).back().image;
     std::vector<std::string> paths;
     std::map<int, Image> images;
-    std::map<int, std::string> pngs;
     for (const int size : iconSizes) {
         const std::filesystem::path png = iconPngPath(folder, size);
         std::filesystem::create_directories(png.parent_path());
         paths.push_back(png.string());
         images[size] = scaledDown(frame, size, size);
-        pngs[size] = paths.back();
         writePng(paths.back(), images[size]);
     }
     paths.push_back((folder / "morvane.ico").string());
-    writeWindowsIcon(paths.back(), images, pngs);
+    writeWindowsIcon(paths.back(), folder, images);
     paths.push_back((folder / "net_wm_icon.bin").string());
     writeX11Icon(paths.back(), images);
     return paths;

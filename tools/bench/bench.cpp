@@ -15,10 +15,13 @@
 #include "window.h"
 #include "x_server.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <iostream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -35,8 +38,8 @@ struct Options {
     std::string baseline = MORVANE_BASELINE;
 };
 
-// Runs the program alone for a while, sampling resident memory once a cycle
-// and recording every tick period.
+// Runs the program alone for a while, sampling resident memory about once a
+// cycle and recording every tick period.
 void soak(const Options& options, const std::string& display)
 {
     RunningProgram program({MORVANE_EXECUTABLE}, display);
@@ -48,7 +51,7 @@ void soak(const Options& options, const std::string& display)
         if (Clock::now() >= nextSample) {
             memory.emplace_back(Seconds(Clock::now() - program.started()).count(),
                                 statusKilobytes(program.pid(), "VmRSS") / 1024.0);
-            nextSample += Milliseconds(1900);
+            nextSample += Milliseconds(ticksPerCycle * tickPeriodMilliseconds);
         }
         if (!program.running()) {
             throw std::runtime_error("the program ended during the soak");

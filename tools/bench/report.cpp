@@ -8,15 +8,22 @@
 void publish(const std::filesystem::path& file, const std::string& text)
 {
     std::cout << "\n" << text << std::flush;
-    std::ofstream(file, std::ios::app) << "\n" << text;
+    // A part after another is set off by a blank line, in the file as here.
+    const bool first = !std::filesystem::exists(file) || std::filesystem::file_size(file) == 0;
+    std::ofstream(file, std::ios::app) << (first ? "" : "\n") << text;
 }
 
+namespace {
+
+// A number as the report gives it: two decimals, one from 100 up.
 std::string formatted(double value)
 {
     std::ostringstream out;
     out << std::fixed << std::setprecision(value >= 100.0 ? 1 : 2) << value;
     return out.str();
 }
+
+}  // namespace
 
 std::string figuresTable(const std::vector<Figures>& program, const std::vector<Figures>& baseline)
 {

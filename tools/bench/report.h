@@ -7,12 +7,9 @@
 #include <string>
 #include <vector>
 
-// Prints the text and appends it to the file.
+// Prints the text and adds it to the end of the file.
 void publish(const std::filesystem::path& file, const std::string& text);
 
 // The table of the medians of each figure over the runs of both programs,
 // with their ratio, as Markdown.
 std::string figuresTable(const std::vector<Figures>& program, const std::vector<Figures>& baseline);
-
-// A number as the report gives it: two decimals, one from 100 up.
-std::string formatted(double value);
