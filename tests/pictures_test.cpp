@@ -8,6 +8,7 @@
 #include "reference_frame.h"
 #include "running_program.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
