@@ -76,6 +76,81 @@ ensure_packages() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# The Debian releases the project is built and checked on, by number and by
+# code name, oldest first.
+# shellcheck disable=SC2034 # used by the scripts that source this file
+DEBIAN_RELEASES=(12 13)
+debian_codename() {
+    case "$1" in
+        12) echo bookworm ;;
+        13) echo trixie ;;
+        *) echo "Debian $1 is not one of the releases the project supports (${DEBIAN_RELEASES[*]})" >&2; return 1 ;;
+    esac
+}
+# The release this machine runs, by number.
+debian_release() {
+    local release
+    release=$(sed -n 's/^VERSION_ID="\{0,1\}\([0-9]*\)"\{0,1\}$/\1/p' /etc/os-release 2>/dev/null)
+    debian_codename "$release" >/dev/null || return 1
+    echo "$release"
+}
+
+# The machine's own Debian mirror, from either style of apt sources.
+debian_mirror() {
+    local mirror
+    mirror=$(cat /etc/apt/sources.list.d/*.sources 2>/dev/null | sed -n 's/^URIs: *\([^ ]*\).*/\1/p' |
+             grep -v security | head -n 1 || true)
+    if [ -z "$mirror" ] && [ -f /etc/apt/sources.list ]; then
+        mirror=$(sed -n 's/^deb \(\[[^]]*\] \)\{0,1\}\([^ ]*\) .*/\2/p' /etc/apt/sources.list |
+                 grep -v security | head -n 1 || true)
+    fi
+    echo "${mirror:-http://deb.debian.org/debian}"
+}
+
+# make_minimal_debian RELEASE ROOT: a fresh minimal Debian of that release
+# (debootstrap's minbase: no compiler, no X, no Mesa) in the empty folder
+# ROOT, ready to chroot into with /proc, /sys and /dev mounted; undone by
+# remove_minimal_debian. debootstrap runs once per release: its result is
+# kept as build/minimal-debian/CODENAME.tar.
+make_minimal_debian() {
+    local release="$1" root="$2" codename
+    codename=$(debian_codename "$release")
+    local tarball="$MORVANE_ROOT/build/minimal-debian/$codename.tar"
+    if [ ! -f "$tarball" ]; then
+        ensure_packages debootstrap
+        local log="$MORVANE_ROOT/build/minimal-debian/$codename.log" tree="$MORVANE_ROOT/build/minimal-debian/$codename"
+        mkdir -p "$(dirname "$tarball")"
+        rm -rf --one-file-system "$tree"
+        echo "    debootstrap --variant=minbase $codename (Debian $release), once"
+        debootstrap --variant=minbase "$codename" "$tree" "$(debian_mirror)" > "$log" 2>&1 ||
+            { tail -n 20 "$log" >&2; fail "debootstrap could not make Debian $release (log above)"; }
+        tar -C "$tree" -cf "$tarball.partial" . && mv "$tarball.partial" "$tarball"
+        rm -rf --one-file-system "$tree"
+    fi
+    mkdir -p "$root"
+    tar -C "$root" -xf "$tarball"
+    mount -t proc proc "$root/proc"
+    mount -t sysfs sysfs "$root/sys"
+    mount --bind /dev "$root/dev"
+    mount --bind /dev/pts "$root/dev/pts"
+    # Shared memory of its own (browsers need it), not the machine's.
+    mount -t tmpfs tmpfs "$root/dev/shm"
+    cp /etc/resolv.conf "$root/etc/resolv.conf"
+}
+
+# remove_minimal_debian ROOT: unmounts everything under ROOT, innermost
+# first, then deletes it, never crossing into a file system still mounted
+# there (the machine's /dev above all).
+remove_minimal_debian() {
+    local root="$1" mountpoint
+    [ -d "$root" ] || return 0
+    root=$(realpath "$root")
+    while read -r mountpoint; do
+        umount "$mountpoint" 2>/dev/null || umount -l "$mountpoint"
+    done < <(awk -v root="$root" '$2 == root || index($2, root "/") == 1 { print $2 }' /proc/mounts | sort -r)
+    rm -rf --one-file-system "$root"
+}
+
 # The build folder of a configure preset (each has its own).
 preset_dir() {
     echo "$MORVANE_ROOT/build/$1"
@@ -123,4 +198,4 @@ drive_page() {
 
 # What cross-building the Windows programs needs.
 # shellcheck disable=SC2034 # used by the scripts that source this file
-WINDOWS_PACKAGES=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 dpkg-dev file icoutils)
+WINDOWS_PACKAGES=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 dpkg-dev file icoutils curl ca-certificates)

@@ -1,46 +1,50 @@
 # shellcheck shell=bash
-# freeglut as a static library for a Windows target, built from Debian's own
-# freeglut source package with the project's mingw-w64 toolchain file, where
-# the windows-<target> presets look for it. Sourced after common.sh by the
+# freeglut as a static library for a Windows target, built from its pinned
+# upstream source with the project's mingw-w64 toolchain file, where the
+# windows-<target> presets look for it. Sourced after common.sh by the
 # scripts that build the Windows programs.
+
+# The freeglut inside the Windows programs: upstream's release, as the
+# Debian archive keeps it for every release's freeglut package, checked by
+# its SHA-256 before it is unpacked, so that neither this machine's release
+# nor the archive's current revision of the package changes what the
+# programs are built from. Debian's own patch to it (3.4.0-1: the shared
+# library's so-version) concerns only the shared library on Linux, so none
+# is applied.
+FREEGLUT_VERSION=3.4.0
+FREEGLUT_SHA256=3c0bcb915d9b180a97edaebd011b7a1de54583a838644dcd42bb0ea0c6f3eaec
 
 # build_windows_freeglut TARGET (i686 or x86_64): freeglut as a static
 # library for that Windows target in build/freeglut-windows-TARGET, where
-# the windows-TARGET preset finds it, built from Debian's own freeglut
-# source package (fetched once, for both targets).
+# the windows-TARGET preset finds it (the source is fetched once, for both
+# targets, into build/freeglut-source).
 build_windows_freeglut() {
     local target="$1" build="$MORVANE_ROOT/build"
     local freeglut="$build/freeglut-windows-$target"
-    # Built again whenever the toolchain file (and so its flags) changes.
-    local toolchain stamp="$freeglut/toolchain.sha256"
-    toolchain=$(sha256sum "$MORVANE_ROOT/cmake/mingw-w64.cmake" | cut -d ' ' -f 1)
-    if [ -f "$freeglut/lib/libglut.a" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$toolchain" ]; then
+    # Built again whenever the toolchain file (and so its flags) or the
+    # source changes.
+    local inputs stamp="$freeglut/inputs.sha256"
+    inputs=$(cat "$MORVANE_ROOT/cmake/mingw-w64.cmake" <(echo "$FREEGLUT_SHA256") | sha256sum | cut -d ' ' -f 1)
+    if [ -f "$freeglut/lib/libglut.a" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$inputs" ]; then
         return 0
     fi
     rm -rf "$freeglut" "$build/freeglut-build-$target"
-    if ! compgen -G "$build/freeglut-source/freeglut-*/CMakeLists.txt" >/dev/null; then
-        # A private sources list and lists folder: the machine's own mirrors
-        # as deb-src entries, leaving its apt configuration as it is.
-        local apt_dir="$build/freeglut-source/apt" f
-        mkdir -p "$apt_dir/sources.list.d" "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
-        : > "$apt_dir/sources.list"
-        if [ -f /etc/apt/sources.list ]; then
-            sed -n 's/^deb /deb-src /p' /etc/apt/sources.list >> "$apt_dir/sources.list"
+    local sources="$build/freeglut-source" tarball="freeglut_$FREEGLUT_VERSION.orig.tar.gz"
+    local source_dir="$sources/freeglut-$FREEGLUT_VERSION"
+    if [ ! -f "$source_dir/CMakeLists.txt" ]; then
+        mkdir -p "$sources"
+        if ! echo "$FREEGLUT_SHA256  $sources/$tarball" | sha256sum --check --status 2>/dev/null; then
+            local url
+            url="$(debian_mirror)/pool/main/f/freeglut/$tarball"
+            curl --silent --show-error --fail --location --output "$sources/$tarball.partial" "$url" ||
+                fail "could not fetch freeglut's source from $url"
+            echo "$FREEGLUT_SHA256  $sources/$tarball.partial" | sha256sum --check --status ||
+                fail "$url is not freeglut $FREEGLUT_VERSION: its SHA-256 is not $FREEGLUT_SHA256"
+            mv "$sources/$tarball.partial" "$sources/$tarball"
         fi
-        for f in /etc/apt/sources.list.d/*.list; do
-            [ -e "$f" ] && sed -n 's/^deb /deb-src /p' "$f" >> "$apt_dir/sources.list"
-        done
-        for f in /etc/apt/sources.list.d/*.sources; do
-            [ -e "$f" ] && sed 's/^Types:.*/Types: deb-src/' "$f" > "$apt_dir/sources.list.d/$(basename "$f")"
-        done
-        local apt_options=(-o Dir::Etc::SourceList="$apt_dir/sources.list"
-                           -o Dir::Etc::SourceParts="$apt_dir/sources.list.d" -o Dir::State::Lists="$apt_dir/lists"
-                           -o Dir::Cache="$apt_dir/cache" -o APT::Sandbox::User=root)
-        apt-get "${apt_options[@]}" update -qq
-        (cd "$build/freeglut-source" && apt-get "${apt_options[@]}" source -qq freeglut >/dev/null)
+        rm -rf "$source_dir"
+        tar -C "$sources" -xzf "$sources/$tarball"
     fi
-    local source_dir
-    source_dir=$(dirname "$(compgen -G "$build/freeglut-source/freeglut-*/CMakeLists.txt" | head -n 1)")
     # freeglut's own warnings are not this project's: its output goes to a
     # log that is shown only if the build fails.
     local log="$build/freeglut-windows-$target.log"
@@ -53,5 +57,5 @@ build_windows_freeglut() {
         cmake --build "$build/freeglut-build-$target" &&
         cmake --install "$build/freeglut-build-$target"
     } > "$log" 2>&1 || { cat "$log" >&2; fail "freeglut did not build for $target (log above, also in $log)"; }
-    echo "$toolchain" > "$stamp"
+    echo "$inputs" > "$stamp"
 }
