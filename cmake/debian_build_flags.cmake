@@ -1,8 +1,10 @@
 # The flags Debian builds its packages with, as dpkg-buildflags gives them
 # with every hardening feature on (on Debian 12: the stack protector,
 # _FORTIFY_SOURCE, format string checks, read-only relocations bound at
-# start-up (RELRO, BIND_NOW) and a position-independent executable). They come from dpkg-buildflags, not
-# from a copy here, so that the package follows Debian as it changes.
+# start-up (RELRO, BIND_NOW) and a position-independent executable; Debian 13
+# adds stack clash protection and, on amd64, control-flow protection). They
+# come from dpkg-buildflags, not from a copy here, so that the package follows
+# Debian as it changes.
 # dpkg-buildflags maps the folder it runs in to "." in debugging
 # information, so it runs in the source folder: no build path is kept.
 find_program(MORVANE_DPKG_BUILDFLAGS dpkg-buildflags)
