@@ -135,7 +135,17 @@ make_minimal_debian() {
     mount --bind /dev/pts "$root/dev/pts"
     # Shared memory of its own (browsers need it), not the machine's.
     mount -t tmpfs tmpfs "$root/dev/shm"
+    # It reaches the network as this machine does: through its name servers,
+    # trusting the certificates it trusts (a proxy's too, where it has one),
+    # with its npm settings.
     cp /etc/resolv.conf "$root/etc/resolv.conf"
+    local file
+    for file in /etc/ssl/certs/ca-certificates.crt /usr/local/share/ca-certificates /etc/npmrc; do
+        if [ -e "$file" ]; then
+            mkdir -p "$root$(dirname "$file")"
+            cp -a "$file" "$root$(dirname "$file")/"
+        fi
+    done
 }
 
 # remove_minimal_debian ROOT: unmounts everything under ROOT, innermost
