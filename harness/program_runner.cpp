@@ -20,6 +20,8 @@ const ProgramRunner pageInFirefox{"webFirefox", "MORVANE_WEB_PAGE",
                                   Milliseconds(60000)};
 const ProgramRunner installedPackage{"installed", "MORVANE_INSTALLED_ROOT", {"chroot"}, {"/usr/bin/morvane"},
                                      Milliseconds(10000), true, x11IconSizes};
+const ProgramRunner emulatedPackage{"emulated", "MORVANE_INSTALLED_ROOT", {"chroot"}, {"/usr/bin/morvane"},
+                                    Milliseconds(120000), true, x11IconSizes, true};
 
 void PrintTo(const ProgramRunner& runner, std::ostream* out)
 {

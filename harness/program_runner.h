@@ -25,6 +25,10 @@ struct ProgramRunner {
     // the pictures of Morvane's icon in its _NET_WM_ICON.
     bool ownWindowClass = false;
     std::vector<int> windowIconSizes = {};
+    // Run under emulation (another architecture's program, through qemu):
+    // many times slower, so its pace says nothing of the program's, and
+    // it takes longer to get anywhere.
+    bool emulated = false;
 };
 
 void PrintTo(const ProgramRunner& runner, std::ostream* out);
@@ -36,8 +40,10 @@ extern const ProgramRunner windows32UnderWine;
 // Debian's Chromium, or its Firefox ESR (which needs the X server for WebGL).
 extern const ProgramRunner pageInBrowser;
 extern const ProgramRunner pageInFirefox;
-// /usr/bin/morvane in the system the package was installed into.
+// /usr/bin/morvane in the system the package was installed into: one of
+// this machine's architecture, or one of another run under emulation.
 extern const ProgramRunner installedPackage;
+extern const ProgramRunner emulatedPackage;
 
 // The command that starts the program with these arguments, or nothing when
 // the runner's environment variable names no build.

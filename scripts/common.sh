@@ -107,25 +107,28 @@ debian_mirror() {
     echo "${mirror:-http://deb.debian.org/debian}"
 }
 
-# make_minimal_debian RELEASE ROOT: a fresh minimal Debian of that release
-# (debootstrap's minbase: no compiler, no X, no Mesa) in the empty folder
-# ROOT, ready to chroot into with /proc, /sys and /dev mounted; undone by
-# remove_minimal_debian. debootstrap runs once per release: its result is
-# kept as build/minimal-debian/CODENAME.tar.
+# make_minimal_debian RELEASE ROOT [ARCH]: a fresh minimal Debian of that
+# release (debootstrap's minbase: no compiler, no X, no Mesa) in the empty
+# folder ROOT, ready to chroot into with /proc, /sys and /dev mounted;
+# undone by remove_minimal_debian. ARCH is a Debian architecture, this
+# machine's by default; another one's programs run under emulation. debootstrap
+# runs once per release and architecture: its result is kept as
+# build/minimal-debian/CODENAME-ARCH.tar.
 make_minimal_debian() {
-    local release="$1" root="$2" codename
+    local release="$1" root="$2" arch="${3:-$(dpkg --print-architecture)}" codename
     codename=$(debian_codename "$release")
-    local tarball="$MORVANE_ROOT/build/minimal-debian/$codename.tar"
+    [ "$arch" = "$(dpkg --print-architecture)" ] || enable_emulation "$arch"
+    local name="$MORVANE_ROOT/build/minimal-debian/$codename-$arch"
+    local tarball="$name.tar"
     if [ ! -f "$tarball" ]; then
         ensure_packages debootstrap
-        local log="$MORVANE_ROOT/build/minimal-debian/$codename.log" tree="$MORVANE_ROOT/build/minimal-debian/$codename"
         mkdir -p "$(dirname "$tarball")"
-        rm -rf --one-file-system "$tree"
-        echo "    debootstrap --variant=minbase $codename (Debian $release), once"
-        debootstrap --variant=minbase "$codename" "$tree" "$(debian_mirror)" > "$log" 2>&1 ||
-            { tail -n 20 "$log" >&2; fail "debootstrap could not make Debian $release (log above)"; }
-        tar -C "$tree" -cf "$tarball.partial" . && mv "$tarball.partial" "$tarball"
-        rm -rf --one-file-system "$tree"
+        rm -rf --one-file-system "$name"
+        echo "    debootstrap --variant=minbase --arch=$arch $codename (Debian $release), once"
+        debootstrap --variant=minbase --arch="$arch" "$codename" "$name" "$(debian_mirror)" > "$name.log" 2>&1 ||
+            { tail -n 20 "$name.log" >&2; fail "debootstrap could not make Debian $release for $arch (log above)"; }
+        tar -C "$name" -cf "$tarball.partial" . && mv "$tarball.partial" "$tarball"
+        rm -rf --one-file-system "$name"
     fi
     mkdir -p "$root"
     tar -C "$root" -xf "$tarball"
@@ -146,6 +149,29 @@ make_minimal_debian() {
             cp -a "$file" "$root$(dirname "$file")/"
         fi
     done
+}
+
+# enable_emulation ARCH: programs of that Debian architecture run on this
+# machine under qemu's user-mode emulation, in chroots too: the kernel
+# (binfmt_misc) hands them to qemu, whose program it opens once, when the
+# format is registered (the F in the flags of Debian's formats).
+enable_emulation() {
+    local cpu
+    ensure_packages qemu-user-static dpkg-dev
+    cpu=$(dpkg-architecture -a"$1" -qDEB_HOST_GNU_CPU 2>/dev/null)
+    mountpoint -q /proc/sys/fs/binfmt_misc || mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
+    if [ ! -e "/proc/sys/fs/binfmt_misc/qemu-$cpu" ]; then
+        [ -f "/usr/lib/binfmt.d/qemu-$cpu.conf" ] || fail "qemu-user-static has no binfmt format for $1 ($cpu)"
+        cat "/usr/lib/binfmt.d/qemu-$cpu.conf" > /proc/sys/fs/binfmt_misc/register
+    fi
+}
+
+# ensure_architecture ARCH: apt installs packages of that architecture too
+# (ensure_packages then reads their lists).
+ensure_architecture() {
+    if [ "$1" != "$(dpkg --print-architecture)" ] && ! dpkg --print-foreign-architectures | grep -qx "$1"; then
+        as_root dpkg --add-architecture "$1"
+    fi
 }
 
 # remove_minimal_debian ROOT: unmounts everything under ROOT, innermost
@@ -204,6 +230,31 @@ install_page_driver() {
 # drive_page ARGS...: the page's driver on the built page.
 drive_page() {
     node "$MORVANE_ROOT/tools/page_driver/drive_page.cjs" --page "$(preset_dir web)/morvane.html" "$@"
+}
+
+# What checking the Debian package needs: Debian's own checkers, and
+# debootstrap for the fresh system it is installed into.
+# shellcheck disable=SC2034 # used by the scripts that source this file
+PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils appstream devscripts debootstrap)
+
+# The Debian architectures the package is cross-built for besides this
+# machine's (cmake/debian-cross.cmake and the package-ARCH presets), and
+# what that needs: for each, the cross compiler and the target's own
+# libraries beside this machine's (multiarch).
+# shellcheck disable=SC2034 # used by the scripts that source this file
+CROSS_ARCHITECTURES=(arm64 armhf)
+CROSS_PACKAGES=()
+for arch in "${CROSS_ARCHITECTURES[@]}"; do
+    CROSS_PACKAGES+=("crossbuild-essential-$arch" "freeglut3-dev:$arch" "libglu1-mesa-dev:$arch" "libgl-dev:$arch"
+                     "libx11-dev:$arch")
+done
+unset arch
+ensure_cross_packages() {
+    local arch
+    for arch in "${CROSS_ARCHITECTURES[@]}"; do
+        ensure_architecture "$arch"
+    done
+    ensure_packages "${CROSS_PACKAGES[@]}"
 }
 
 # What cross-building the Windows programs needs.
