@@ -204,6 +204,12 @@ build_preset() {
     (cd "$MORVANE_ROOT" && "${command[@]}")
 }
 
+# build_checks [TARGET...]: what the checks of another build run on (the
+# program tests and the X session helper, dev preset), and the given targets.
+build_checks() {
+    build_preset dev morvane_program_tests morvane_x_session "$@"
+}
+
 # What building the page needs, and what drives it in a browser.
 # shellcheck disable=SC2034 # used by the scripts that source this file
 PAGE_PACKAGES=(cmake make emscripten)
