@@ -206,6 +206,7 @@ build_preset() {
 
 # build_checks [TARGET...]: what the checks of another build run on (the
 # program tests and the X session helper, dev preset), and the given targets.
+# shellcheck disable=SC2120 # the extra targets are optional
 build_checks() {
     build_preset dev morvane_program_tests morvane_x_session "$@"
 }
