@@ -95,16 +95,18 @@ debian_release() {
     echo "$release"
 }
 
-# The machine's own Debian mirror, from either style of apt sources.
+# The machine's own Debian mirror, from either style of apt sources; with
+# "security", its mirror of Debian's security updates.
 debian_mirror() {
-    local mirror
-    mirror=$(cat /etc/apt/sources.list.d/*.sources 2>/dev/null | sed -n 's/^URIs: *\([^ ]*\).*/\1/p' |
-             grep -v security | head -n 1 || true)
-    if [ -z "$mirror" ] && [ -f /etc/apt/sources.list ]; then
-        mirror=$(sed -n 's/^deb \(\[[^]]*\] \)\{0,1\}\([^ ]*\) .*/\2/p' /etc/apt/sources.list |
-                 grep -v security | head -n 1 || true)
+    local uris filter=(-v security) fallback=http://deb.debian.org/debian
+    if [ "${1:-}" = security ]; then
+        filter=(security)
+        fallback=http://deb.debian.org/debian-security
     fi
-    echo "${mirror:-http://deb.debian.org/debian}"
+    uris=$( { cat /etc/apt/sources.list.d/*.sources 2>/dev/null | sed -n 's/^URIs: *\([^ ]*\).*/\1/p'
+              sed -n 's/^deb \(\[[^]]*\] \)\{0,1\}\([^ ]*\) .*/\2/p' /etc/apt/sources.list 2>/dev/null; } |
+            grep "${filter[@]}" | head -n 1 || true)
+    echo "${uris:-$fallback}"
 }
 
 # make_minimal_debian RELEASE ROOT [ARCH]: a fresh minimal Debian of that
@@ -132,6 +134,13 @@ make_minimal_debian() {
     fi
     mkdir -p "$root"
     tar -C "$root" -xf "$tarball"
+    # As an installed system has them: the release's updates and security
+    # updates besides the release itself.
+    cat > "$root/etc/apt/sources.list" <<EOF
+deb $(debian_mirror) $codename main
+deb $(debian_mirror) $codename-updates main
+deb $(debian_mirror security) $codename-security main
+EOF
     mount -t proc proc "$root/proc"
     mount -t sysfs sysfs "$root/sys"
     mount --bind /dev "$root/dev"
