@@ -9,10 +9,10 @@ SceneState expectedStateAfterTick(long tick)
     const long cycle = tick / ticksPerCycle;
     const long k = tick % ticksPerCycle;
     const double spinAtStart = 95.0 * static_cast<double>(cycle);
-    if (k <= 19) {
+    if (k <= approachTicks) {
         return {0.5 * static_cast<double>(k), 1.0, spinAtStart};
     }
-    const double shrinks = static_cast<double>(k - 19);
+    const double shrinks = static_cast<double>(k - approachTicks);
     return {10.0, 1.0 - 0.05 * shrinks, spinAtStart + 5.0 * shrinks};
 }
 
@@ -23,5 +23,5 @@ std::string expectedTraceLine(long tick)
         "0.5", "0.45", "0.4", "0.35", "0.3", "0.25", "0.2", "0.15", "0.0999998",
     };
     const long k = tick % ticksPerCycle;
-    return k >= 20 ? shrinking[static_cast<size_t>(k - 20)] : "1";
+    return k > approachTicks ? shrinking[static_cast<size_t>(k - approachTicks - 1)] : "1";
 }

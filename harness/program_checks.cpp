@@ -2,6 +2,7 @@
 
 #include "animation.h"
 #include "deadline.h"
+#include "expected_animation.h"
 
 #include <algorithm>
 #include <map>
@@ -13,8 +14,7 @@ namespace {
 const ExpectedFrame& referenceForTick(long tick, int width, int height, int viewportSize)
 {
     static std::map<std::tuple<long, int, int, int>, ExpectedFrame> cache;
-    // The spin repeats after 72 cycles.
-    const auto key = std::make_tuple(tick % (ticksPerCycle * 72), width, height, viewportSize);
+    const auto key = std::make_tuple(tick % (ticksPerCycle * spinPeriodCycles), width, height, viewportSize);
     auto found = cache.find(key);
     if (found == cache.end()) {
         found = cache.emplace(key, referenceFrame(expectedStateAfterTick(tick), width, height, viewportSize)).first;
@@ -28,7 +28,7 @@ FrameMatch matchFrame(const Image& shown, long firstTick, long lastTick, Blank b
 {
     FrameMatch match;
     for (long tick = std::max(0L, firstTick); tick <= lastTick; ++tick) {
-        if (blank == Blank::Skipped && tick % ticksPerCycle <= 2) {
+        if (blank == Blank::Skipped && tick % ticksPerCycle <= lastBlankTick) {
             continue;
         }
         const ExpectedFrame& expected = referenceForTick(tick, shown.width, shown.height, viewportSize);

@@ -29,13 +29,16 @@ FrameMatch matchFrame(const Image& shown, long firstTick, long lastTick, Blank b
 long expectFrameOfTicks(const Image& shown, long firstTick, long lastTick, Blank blank, const std::string& name,
                         int viewportSize = windowWidth);
 
+// How many ticks the frame on screen may trail the last trace line read:
+// drawing follows the tick, more so on a loaded machine.
+constexpr long frameLagTicks = 4;
+
 // Captures the window until it shows the frame of a tick that the trace says
 // may be on screen: from `lag` ticks before the last line read before the
-// capture (drawing trails the trace, more so on a loaded machine) up to the
-// last line read after it. Returns the earliest tick whose frame it is, or
+// capture up to the last line read after it. Returns the earliest tick whose frame it is, or
 // -1, with a test failure naming the saved closest miss, after two seconds.
 long waitForExpectedFrame(RunningProgram& program, Display* display, Window window, const std::string& name,
-                          Blank blank = Blank::Skipped, long lag = 4);
+                          Blank blank = Blank::Skipped, long lag = frameLagTicks);
 
 // Finds the program's window once it is viewable, within the timeout, and
 // succeeds if it has the program's first size.

@@ -109,7 +109,7 @@ TEST(AnimationTick, RepeatsItsCycleOverWeeksOfTicks)
         const float spinBefore = state.spinAngle;
         advanceAnimation(state);
         const AnimationState& same = firstCycle[tick % cycle];
-        const bool turns = tick % cycle >= 20 || tick % cycle == 0;
+        const bool turns = tick % cycle > approachTicks || tick % cycle == 0;
         if (state.approachOffset != same.approachOffset || state.approachBrake != same.approachBrake ||
             state.figureScale != same.figureScale || state.spinAngle < 0.0f || state.spinAngle >= 360.0f ||
             turnBetween(spinBefore, state.spinAngle) != (turns ? 5.0 : 0.0)) {

@@ -9,6 +9,7 @@
 
 #include "animation.h"
 #include "display_environment.h"
+#include "expected_animation.h"
 #include "image.h"
 #include "named_case.h"
 #include "program_checks.h"
@@ -135,12 +136,12 @@ TEST_P(PageRuns, ShowsTheExactFramesAndTraceAndStaysQuiet)
         const Image shown = readPng((folder / frame).string());
         ASSERT_EQ(shown.width, viewport);
         ASSERT_EQ(shown.height, viewport);
-        const long tick = expectFrameOfTicks(shown, before - 4, after, Blank::Counts, name + "-" + frame, viewport);
+        const long tick = expectFrameOfTicks(shown, before - frameLagTicks, after, Blank::Counts, name + "-" + frame, viewport);
         if (tick < 0) {
             continue;
         }
-        if (tick % ticksPerCycle > 2) {
-            ++(tick % ticksPerCycle < 20 ? approaching : shrinking);
+        if (tick % ticksPerCycle > lastBlankTick) {
+            ++(tick % ticksPerCycle <= approachTicks ? approaching : shrinking);
         }
         if (restored > 0 && before > static_cast<long>(restored)) {
             ++afterRestore;

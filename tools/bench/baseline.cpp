@@ -3,6 +3,7 @@
 // for a redraw, and a frame of one small black quad. None of the program's
 // own code is linked; only its window and timer constants are shared.
 #include "animation.h"
+#include "baseline.h"
 #include "window.h"
 
 #include <GL/glut.h>
@@ -40,7 +41,7 @@ int main(int argc, char** argv)
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowPosition(windowX, windowY);
     glutInitWindowSize(windowWidth, windowHeight);
-    glutCreateWindow("Baseline");
+    glutCreateWindow(baselineTitle);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glutDisplayFunc(drawBaselineFrame);
     glutTimerFunc(0, baselineTick, 0);

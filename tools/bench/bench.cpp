@@ -8,6 +8,7 @@
 //   morvane_bench [--ticks N] [--rounds R] [--callgrind-ticks N] [--soak SECONDS] [--out FOLDER]
 //                 [--baseline PROGRAM]
 #include "animation.h"
+#include "baseline.h"
 #include "instruction_count.h"
 #include "report.h"
 #include "running_program.h"
@@ -139,7 +140,7 @@ int main(int argc, char** argv)
         std::filesystem::create_directories(options.out);
         PrivateXServer server;
         const Subject program{"morvane", MORVANE_EXECUTABLE, windowTitle};
-        const Subject baseline{"baseline", options.baseline, "Baseline"};
+        const Subject baseline{"baseline", options.baseline, baselineTitle};
 
         if (options.soakSeconds > 0) {
             soak(options, server.display());
