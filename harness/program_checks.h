@@ -35,8 +35,9 @@ constexpr long frameLagTicks = 4;
 
 // Captures the window until it shows the frame of a tick that the trace says
 // may be on screen: from `lag` ticks before the last line read before the
-// capture up to the last line read after it. Returns the earliest tick whose frame it is, or
-// -1, with a test failure naming the saved closest miss, after two seconds.
+// capture up to the last line read after it. Returns the earliest tick whose
+// frame it is, or -1, with a test failure naming the saved closest miss, after
+// two seconds.
 long waitForExpectedFrame(RunningProgram& program, Display* display, Window window, const std::string& name,
                           Blank blank = Blank::Skipped, long lag = frameLagTicks);
 

@@ -265,6 +265,9 @@ for arch in "${CROSS_ARCHITECTURES[@]}"; do
                      "libx11-dev:$arch")
 done
 unset arch
+# The presets that make the packages: this machine's, then the cross-built.
+# shellcheck disable=SC2034 # used by the scripts that source this file
+PACKAGE_PRESETS=(package "${CROSS_ARCHITECTURES[@]/#/package-}")
 ensure_cross_packages() {
     local arch
     for arch in "${CROSS_ARCHITECTURES[@]}"; do
