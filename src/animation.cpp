@@ -1,7 +1,5 @@
 #include "animation.h"
 
-#include "glut_headers.h"
-
 #include <iostream>
 
 AnimationState animationState = initialAnimationState;
@@ -42,12 +40,4 @@ void writeTraceLine(std::ostream& out, float scale)
     out.clear();
     out << static_cast<double>(scale) << '\n';
     out.flush();
-}
-
-void animationTick(int /*value*/)
-{
-    advanceAnimation(animationState);
-    writeTraceLine(std::cout, animationState.figureScale);
-    glutTimerFunc(tickPeriodMilliseconds, animationTick, 0);
-    glutPostRedisplay();
 }

@@ -28,14 +28,10 @@ constexpr int tickPeriodMilliseconds = 50;
 extern AnimationState animationState;
 
 // Advances the state by one tick. Pure arithmetic, no GLUT or output, so that
-// it can be driven without a window.
+// it can be driven without a window (the GLUT timer callback that drives it
+// is animationTick, window.h).
 void advanceAnimation(AnimationState& state);
 
 // Writes one trace line: the scale in the stream's default number format,
 // a newline, and a flush.
 void writeTraceLine(std::ostream& out, float scale);
-
-// GLUT timer callback: advances the animation, prints the scale, re-arms
-// itself for tickPeriodMilliseconds later and asks for a redraw. The value
-// is ignored.
-void animationTick(int value);

@@ -6,6 +6,7 @@
 #include "glut_headers.h"
 
 #include <csignal>
+#include <iostream>
 
 void ignoreBrokenPipe()
 {
@@ -34,6 +35,14 @@ void registerCallbacks()
     glutDisplayFunc(drawScene);
     glutReshapeFunc(reshapeView);
     glutTimerFunc(0, animationTick, 0);
+}
+
+void animationTick(int /*value*/)
+{
+    advanceAnimation(animationState);
+    writeTraceLine(std::cout, animationState.figureScale);
+    glutTimerFunc(tickPeriodMilliseconds, animationTick, 0);
+    glutPostRedisplay();
 }
 
 void reshapeView(int width, int height)

@@ -25,8 +25,14 @@ void openWindow(int* argc, char** argv);
 // out: on X11 its class and its icon (x11/). Does nothing on other platforms.
 void identifyWindow();
 
-// Registers the display and reshape callbacks and arms the first tick.
+// Registers the display and reshape callbacks and arms the first tick at
+// once.
 void registerCallbacks();
+
+// GLUT timer callback: advances the animation, prints the scale, re-arms
+// itself for tickPeriodMilliseconds later and asks for a redraw. The value
+// is ignored.
+void animationTick(int value);
 
 // GLUT reshape callback: resets the projection matrix to the identity and
 // leaves the model-view matrix and the viewport as they are.

@@ -109,13 +109,13 @@ TEST_P(ProgramRun, PrintsTheExpectedTraceLineByLine)
     // pace is judged by the gaps between the lines, not by a count in a
     // fixed time.
     const size_t ticks = 2u * ticksPerCycle;
-    const Milliseconds deadline = GetParam().emulated ? Milliseconds(120000) : Milliseconds(30000);
+    const Milliseconds deadline = GetParam().execution == Execution::Emulated ? Milliseconds(120000) : Milliseconds(30000);
     program.readLines(ticks, deadline);
     RecordProperty("ticks", static_cast<int>(program.lines().size()));
     ASSERT_GE(program.lines().size(), ticks) << "fewer than two whole cycles in " << deadline.count() << " ms";
     expectTraceFromTheStart(program.lines());
     EXPECT_EQ(program.partialLine(), "") << "a line arrived in pieces";
-    if (GetParam().emulated) {
+    if (GetParam().execution == Execution::Emulated) {
         return;
     }
 
@@ -136,7 +136,7 @@ TEST_P(ProgramRun, PrintsTheExpectedTraceLineByLine)
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, ProgramRun,
-                         ::testing::Values(linuxProgram, windows64UnderWine, windows32UnderWine, pageInBrowser,
+                         ::testing::Values(linuxProgram, windows64UnderWine, windows32UnderWine, pageInChromium,
                                            pageInFirefox, installedPackage, emulatedPackage),
                          ::testing::PrintToStringParamName());
 
@@ -156,9 +156,9 @@ TEST_P(ProgramWindowRun, ShowsTheFramesOfTheAnimationThroughACycle)
     // About two and a half cycles, sampled at uneven moments; under
     // emulation, for as long as the program takes to get through a cycle.
     const auto deadline = Clock::now() + GetParam().startTimeout;
-    for (int i = 0; i < 24 || (GetParam().emulated && last <= ticksPerCycle && Clock::now() < deadline); ++i) {
+    for (int i = 0; i < 24 || (GetParam().execution == Execution::Emulated && last <= ticksPerCycle && Clock::now() < deadline); ++i) {
         const long tick = waitForExpectedFrame(program, x.get(), window,
-                                               std::string(GetParam().name) + "-animation-" + std::to_string(i));
+                                               std::string(GetParam().label) + "-animation-" + std::to_string(i));
         ASSERT_GE(tick, 0);
         EXPECT_GE(tick, last);
         last = tick;
@@ -170,7 +170,7 @@ TEST_P(ProgramWindowRun, ShowsTheFramesOfTheAnimationThroughACycle)
     // Once frames show, the desktop can tell whose window it is: by its
     // class, which the menu entry names, and by Morvane's own icon in every
     // size it carries.
-    if (GetParam().ownWindowClass) {
+    if (GetParam().windowClass == WindowClass::Program) {
         EXPECT_EQ(windowClassOf(x.get(), window), seenClass);
     }
     const std::map<int, Image> icons = windowIconsOf(x.get(), window);

@@ -14,7 +14,18 @@ namespace {
 
 const auto* const display = ::testing::AddGlobalTestEnvironment(new PrivateDisplayEnvironment);
 
-// Tests that draw do so in the program's own window, opened in this process.
+// Tests that draw do so in the program's own window, opened in this process
+// once, on the test display, which then stays until the process ends.
+void openProgramWindowOnce()
+{
+    static bool open = false;
+    if (!open) {
+        openProgramWindow();
+        keepTestDisplayUntilExit();
+        open = true;
+    }
+}
+
 template <typename Base>
 class InProgramWindow : public Base {
 protected:

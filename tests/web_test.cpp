@@ -36,9 +36,9 @@ struct PageReport {
 
 PageReport runPage(const std::vector<std::string>& args, const std::string& folder)
 {
-    const std::vector<std::string> command = programCommand(pageInBrowser, args);
+    const std::vector<std::string> command = programCommand(pageInChromium, args);
     if (command.empty()) {
-        ADD_FAILURE() << pageInBrowser.buildVariable << " does not name the page";
+        ADD_FAILURE() << pageInChromium.buildVariable << " does not name the page";
         return {};
     }
     if (!folder.empty()) {

@@ -6,6 +6,18 @@
 // desktop libraries in the ways below; each difference is mended here by
 // steering the call to a function in desktop_gl.cpp that behaves as the
 // desktop library does.
+//
+// Why macros rather than a seam of the program's own: each mend but one
+// calls the library function it stands in for (glBegin, glVertex2f,
+// glutInitWindowSize, glutCreateWindow, glutPostRedisplay, ...), and a
+// definition under the library's own name, which the linker would take
+// instead of emscripten's, hides that very function from it (the GL calls
+// live in emscripten's JavaScript emulation, which an override replaces
+// whole). A backend file per platform would instead put names of our own
+// into src/, where the desktop reads plain GLUT and OpenGL today. The
+// macros reach the page build only, name ten calls, each said here, and the
+// page's frames and trace are checked against the same reference as the
+// desktop's.
 #include <GL/glut.h>
 #include <GL/glu.h>
 

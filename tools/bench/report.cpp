@@ -27,19 +27,19 @@ std::string formatted(double value)
 
 std::string figuresTable(const std::vector<Figures>& program, const std::vector<Figures>& baseline)
 {
-    const auto medianOf = [](const std::vector<Figures>& runs, size_t figure) {
+    const auto medianOf = [](const std::vector<Figures>& runs, double Figures::*figure) {
         std::vector<double> values;
         for (const Figures& run : runs) {
-            values.push_back(run[figure]);
+            values.push_back(run.*figure);
         }
         return median(values);
     };
     std::ostringstream table;
     table << "| | morvane | baseline | ratio |\n|---|---:|---:|---:|\n";
-    for (size_t f = 0; f < figureNames.size(); ++f) {
-        const double mine = medianOf(program, f);
-        const double floor = medianOf(baseline, f);
-        table << "| " << figureNames[f] << " | " << formatted(mine) << " | " << formatted(floor) << " | "
+    for (const FigureRow& row : figureRows) {
+        const double mine = medianOf(program, row.value);
+        const double floor = medianOf(baseline, row.value);
+        table << "| " << row.name << " | " << formatted(mine) << " | " << formatted(floor) << " | "
               << (floor > 0.0 ? formatted(mine / floor) : "-") << " |\n";
     }
     return table.str();

@@ -92,13 +92,15 @@ Figures measure(const Subject& subject, const std::string& display, int ticks)
         periods.push_back(MillisecondsD(at[i] - at[i - 1]).count());
     }
     const double elapsed = std::chrono::duration<double>(at[static_cast<size_t>(ticks)] - at[0]).count();
-    return {mean(periods),
-            median(periods),
-            percentile(periods, 99.0),
-            *std::max_element(periods.begin(), periods.end()),
-            cpu * 1000.0 / ticks,
-            100.0 * cpu / elapsed,
-            peakKb / 1024.0,
-            MillisecondsD(at[0] - program.started()).count(),
-            mappedMs};
+    Figures figures{};
+    figures.meanPeriod = mean(periods);
+    figures.medianPeriod = median(periods);
+    figures.period99 = percentile(periods, 99.0);
+    figures.longestPeriod = *std::max_element(periods.begin(), periods.end());
+    figures.cpuPerTick = cpu * 1000.0 / ticks;
+    figures.coreShare = 100.0 * cpu / elapsed;
+    figures.peakMemory = peakKb / 1024.0;
+    figures.toFirstLine = MillisecondsD(at[0] - program.started()).count();
+    figures.toWindowMapped = mappedMs;
+    return figures;
 }

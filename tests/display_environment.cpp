@@ -1,6 +1,5 @@
 #include "display_environment.h"
 
-#include "frame_window.h"
 #include "x_server.h"
 
 #include <cstdlib>
@@ -9,7 +8,7 @@
 namespace {
 
 std::unique_ptr<PrivateXServer> server;
-bool windowOpen = false;
+bool keepServer = false;
 
 }  // namespace
 
@@ -21,7 +20,7 @@ void PrivateDisplayEnvironment::SetUp()
 
 void PrivateDisplayEnvironment::TearDown()
 {
-    if (windowOpen) {
+    if (keepServer) {
         server->keepUntilExit();
     }
     server.reset();
@@ -32,10 +31,7 @@ const std::string& testDisplay()
     return server->display();
 }
 
-void openProgramWindowOnce()
+void keepTestDisplayUntilExit()
 {
-    if (!windowOpen) {
-        openProgramWindow();
-        windowOpen = true;
-    }
+    keepServer = true;
 }

@@ -15,7 +15,6 @@ public:
 // The display of that server.
 const std::string& testDisplay();
 
-// Opens the program's own window in this test process on that server, once
-// (see openProgramWindow). The server then stays until the process ends,
-// since the GL libraries still talk to it on their way out.
-void openProgramWindowOnce();
+// Leaves that server running until the process ends, for a window of this
+// process whose GL libraries still talk to it on their way out.
+void keepTestDisplayUntilExit();
