@@ -7,8 +7,9 @@
 // Wine makes the window's _NET_WM_ICON from the icon of its window class.
 const std::vector<int> wineIconSizes = {16, 32};
 
-// label, variable naming the build, launcher, after the build, start timeout,
-// window class, icon sizes in _NET_WM_ICON, execution
+// One row a build: label, variable naming the build, launcher, after the
+// build, start timeout, window class, icon sizes in _NET_WM_ICON, execution.
+// tests/CMakeLists.txt reads the labels from here.
 const ProgramRunner linuxProgram{"linux", nullptr, {}, {}, Milliseconds(10000), WindowClass::Program,
                                  x11IconSizes, Execution::Native};
 // Wine's 64-bit loader by its path, which tests/CMakeLists.txt names.
