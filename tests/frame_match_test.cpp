@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 // What a window showing the frame of a tick holds: white and black where the
@@ -23,24 +25,24 @@ Image shownAtTick(long tick)
     return image;
 }
 
-struct Window {
+struct TickWindow {
     const char* name;
     long shownTick, firstTick, lastTick;
     Blank blank;
     long found;
 };
 
-void PrintTo(const Window& w, std::ostream* out)
+void PrintTo(const TickWindow& w, std::ostream* out)
 {
     *out << w.name;
 }
 
-class FrameMatch : public ::testing::TestWithParam<Window> {};
+class FrameMatcher : public ::testing::TestWithParam<TickWindow> {};
 
-TEST_P(FrameMatch, FindsTheTickOnlyWithinItsWindow)
+TEST_P(FrameMatcher, FindsTheTickOnlyWithinItsWindow)
 {
-    const Window& w = GetParam();
-    const ::FrameMatch match = matchFrame(shownAtTick(w.shownTick), w.firstTick, w.lastTick, w.blank);
+    const TickWindow& w = GetParam();
+    const FrameMatch match = matchFrame(shownAtTick(w.shownTick), w.firstTick, w.lastTick, w.blank);
     EXPECT_EQ(match.tick, w.found);
     if (w.found < 0) {
         EXPECT_GT(match.fewest, 0) << "a miss must say how near it came";
@@ -48,16 +50,16 @@ TEST_P(FrameMatch, FindsTheTickOnlyWithinItsWindow)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Windows, FrameMatch,
-    ::testing::Values(Window{"inside", 10, 7, 12, Blank::Skipped, 10},
-                      Window{"atTheFirstTick", 10, 10, 14, Blank::Skipped, 10},
-                      Window{"atTheLastTick", 10, 6, 10, Blank::Skipped, 10},
-                      Window{"justAfter", 10, 11, 14, Blank::Skipped, -1},
-                      Window{"justBefore", 10, 6, 9, Blank::Skipped, -1},
-                      Window{"windowFromBeforeTheStart", 3, -4, 3, Blank::Skipped, 3},
-                      Window{"shrinkingInALaterCycle", 100, 96, 104, Blank::Skipped, 100},
-                      Window{"blankCountsFromTheEarliest", 1, 35, 40, Blank::Counts, 38},
-                      Window{"blankSkipped", 1, 35, 40, Blank::Skipped, -1}),
+    Windows, FrameMatcher,
+    ::testing::Values(TickWindow{"inside", 10, 7, 12, Blank::Skipped, 10},
+                      TickWindow{"atTheFirstTick", 10, 10, 14, Blank::Skipped, 10},
+                      TickWindow{"atTheLastTick", 10, 6, 10, Blank::Skipped, 10},
+                      TickWindow{"justAfter", 10, 11, 14, Blank::Skipped, -1},
+                      TickWindow{"justBefore", 10, 6, 9, Blank::Skipped, -1},
+                      TickWindow{"windowFromBeforeTheStart", 3, -4, 3, Blank::Skipped, 3},
+                      TickWindow{"shrinkingInALaterCycle", 100, 96, 104, Blank::Skipped, 100},
+                      TickWindow{"blankCountsFromTheEarliest", 1, 35, 40, Blank::Counts, 38},
+                      TickWindow{"blankSkipped", 1, 35, 40, Blank::Skipped, -1}),
     ::testing::PrintToStringParamName());
 
 }  // namespace
