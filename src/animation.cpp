@@ -1,6 +1,6 @@
 #include "animation.h"
 
-#include <iostream>
+#include <ostream>
 
 AnimationState animationState = initialAnimationState;
 
