@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 #include <vector>
@@ -102,6 +103,31 @@ std::pair<std::string, std::string> windowClassOf(Display* display, Window windo
     XFree(hint.res_name);
     XFree(hint.res_class);
     return names;
+}
+
+bool askToClose(Display* display, Window window)
+{
+    const Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    Atom* protocols = nullptr;
+    int count = 0;
+    bool taken = false;
+    if (XGetWMProtocols(display, window, &protocols, &count) != 0) {
+        taken = std::find(protocols, protocols + count, deleteWindow) != protocols + count;
+        XFree(protocols);
+    }
+    if (!taken) {
+        return false;
+    }
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(deleteWindow);
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XSync(display, False);
+    return true;
 }
 
 std::map<int, Image> windowIconsOf(Display* display, Window window)

@@ -37,6 +37,12 @@ WindowPlacement placementOf(Display* display, Window window);
 // The window's WM_CLASS (instance name, class), or empty strings.
 std::pair<std::string, std::string> windowClassOf(Display* display, Window window);
 
+// Asks the window to close as a window manager does when its close button
+// is pressed: a WM_DELETE_WINDOW message. False, with nothing sent, if the
+// window does not take that message (a window manager would then kill its
+// connection instead).
+bool askToClose(Display* display, Window window);
+
 // The pictures in the window's _NET_WM_ICON, by size (each is square).
 std::map<int, Image> windowIconsOf(Display* display, Window window);
 

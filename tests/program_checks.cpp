@@ -101,6 +101,7 @@ long waitForExpectedFrame(RunningProgram& program, Display* display, Window wind
 
 void expectTraceFromTheStart(const std::vector<std::string>& lines)
 {
+    ASSERT_FALSE(lines.empty()) << "no trace lines to check";
     for (size_t i = 0; i < lines.size(); ++i) {
         std::string line = lines[i];
         if (!line.empty() && line.back() == '\r') {

@@ -45,6 +45,6 @@ long waitForExpectedFrame(RunningProgram& program, Display* display, Window wind
 // succeeds if it has the program's first size.
 ::testing::AssertionResult findProgramWindow(Display* display, Milliseconds timeout, Window& window);
 
-// Every line so far is the one its tick must print. Lines may end in a
+// Every line so far is the one its tick must print, and there is one at least. Lines may end in a
 // carriage return where the program runs on Windows.
 void expectTraceFromTheStart(const std::vector<std::string>& lines);

@@ -6,9 +6,36 @@
 // run on each.
 #include "deadline.h"
 
+#include <array>
+#include <cstddef>
 #include <ostream>
 #include <string>
 #include <vector>
+
+// A list fixed when the tests are compiled. The rows below hold these rather
+// than vectors, so that each row is a constant, set before any code runs,
+// and never a copy of another file's variable taken before that was set.
+template <typename T>
+struct FixedList {
+    const T* first = nullptr;
+    std::size_t count = 0;
+
+    constexpr FixedList() = default;
+    template <std::size_t N>
+    constexpr FixedList(const T (&items)[N]) : first(items), count(N)
+    {
+    }
+    template <std::size_t N>
+    constexpr FixedList(const std::array<T, N>& items) : first(items.data()), count(N)
+    {
+    }
+    const T* begin() const { return first; }
+    const T* end() const { return first + count; }
+    bool empty() const { return count == 0; }
+};
+
+// How long the program built here may take to show its window.
+constexpr Milliseconds programStartTimeout{10000};
 
 // Whose class the window gives the desktop (WM_CLASS): the program's own,
 // or one wine makes up from the executable's name.
@@ -26,14 +53,14 @@ struct ProgramRunner {
     // the Linux build.
     const char* buildVariable;
     // What goes before and after that build on the command line.
-    std::vector<std::string> launcher;
-    std::vector<std::string> program;
+    FixedList<const char*> launcher;
+    FixedList<const char*> program;
     // Wine and the browser take a while to start.
     Milliseconds startTimeout;
     WindowClass windowClass;
     // The sizes of the pictures of Morvane's icon in the window's
     // _NET_WM_ICON (none for the page, which has no X window).
-    std::vector<int> windowIconSizes;
+    FixedList<int> windowIconSizes;
     Execution execution;
 };
 

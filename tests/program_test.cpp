@@ -27,8 +27,6 @@ namespace {
 
 const auto* const display = ::testing::AddGlobalTestEnvironment(new PrivateDisplayEnvironment);
 
-const Milliseconds windowTimeout = linuxProgram.startTimeout;
-
 // What people see of the window, written out here rather than read from the
 // program's header, so that a change there cannot pass unnoticed (the menu
 // entry, packaging/morvane.desktop, names the same class).
@@ -46,7 +44,7 @@ TEST_P(ProgramStart, OpensItsWindowAndShowsAWhiteFirstFrame)
     RunningProgram program(programCommand(linuxProgram, GetParam().value), testDisplay());
     XConnection x(testDisplay());
     Window window = None;
-    ASSERT_TRUE(findProgramWindow(x.get(), windowTimeout, window));
+    ASSERT_TRUE(findProgramWindow(x.get(), programStartTimeout, window));
     EXPECT_EQ(findViewableWindow(x.get(), seenTitle), window) << "the window is not titled " << seenTitle;
     const WindowPlacement placement = placementOf(x.get(), window);
     EXPECT_EQ(std::make_pair(placement.x, placement.y), std::make_pair(seenX, seenY));
@@ -66,8 +64,26 @@ TEST_P(ProgramStart, OpensItsWindowAndShowsAWhiteFirstFrame)
 
 INSTANTIATE_TEST_SUITE_P(CommandLines, ProgramStart,
                          ::testing::Values(NamedCase<std::vector<std::string>>{"plain", {}},
-                                           NamedCase<std::vector<std::string>>{"extraArguments", {"foo", "--bar"}}),
+                                           NamedCase<std::vector<std::string>>{"extraArguments", {"foo", "--bar"}},
+                                           // GLUT takes it, then the program sets its own place and size.
+                                           NamedCase<std::vector<std::string>>{"geometry",
+                                                                               {"-geometry", "300x200+50+60"}}),
                          ::testing::PrintToStringParamName());
+
+// Closed from its title bar: the window manager asks with WM_DELETE_WINDOW,
+// and the program ends at once, with success.
+TEST(ProgramClose, EndsWithStatusZeroPromptly)
+{
+    RunningProgram program(programCommand(linuxProgram), testDisplay());
+    XConnection x(testDisplay());
+    Window window = None;
+    ASSERT_TRUE(findProgramWindow(x.get(), programStartTimeout, window));
+    ASSERT_GE(program.readLines(3, programStartTimeout).size(), 3u);
+    ASSERT_TRUE(askToClose(x.get(), window)) << "the window does not take WM_DELETE_WINDOW";
+    const std::optional<int> status = program.waitForExit(Milliseconds(5000));
+    ASSERT_TRUE(status.has_value()) << "still running five seconds after its window was closed";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "status " << *status;
+}
 
 class ProgramWithoutDisplay : public ::testing::TestWithParam<NamedCase<const char*>> {};
 
@@ -93,7 +109,7 @@ protected:
         command = programCommand(GetParam());
         ASSERT_FALSE(command.empty()) << GetParam().buildVariable
                                       << " does not name the build to run (the test preset of the same name sets it)";
-        const std::string build = command[GetParam().launcher.size()];
+        const std::string build = command[GetParam().launcher.count];
         ASSERT_TRUE(std::filesystem::exists(build)) << "there is no " << build << " (scripts/windows, scripts/web"
                                                        " and scripts/package --check make the builds)";
     }
@@ -174,6 +190,7 @@ TEST_P(ProgramWindowRun, ShowsTheFramesOfTheAnimationThroughACycle)
         EXPECT_EQ(windowClassOf(x.get(), window), seenClass);
     }
     const std::map<int, Image> icons = windowIconsOf(x.get(), window);
+    ASSERT_FALSE(GetParam().windowIconSizes.empty()) << "the row names no icon sizes to look for";
     for (const int size : GetParam().windowIconSizes) {
         ASSERT_EQ(icons.count(size), 1u) << "no " << size << " pixel icon in _NET_WM_ICON";
         EXPECT_TRUE(icons.at(size).rgb == morvaneIcon(size).rgb) << "the " << size << " pixel icon is not Morvane's";
@@ -193,12 +210,12 @@ TEST_P(ProgramOutputLost, KeepsAnimating)
     RunningProgram program(programCommand(linuxProgram), testDisplay(), GetParam().value);
     if (GetParam().value == TraceOutput::Pipe) {
         // Like `morvane | head -n 3`: the reader takes three lines and goes.
-        ASSERT_GE(program.readLines(3, windowTimeout).size(), 3u);
+        ASSERT_GE(program.readLines(3, programStartTimeout).size(), 3u);
         program.closeTrace();
     }
     XConnection x(testDisplay());
     Window window = None;
-    ASSERT_TRUE(findProgramWindow(x.get(), windowTimeout, window));
+    ASSERT_TRUE(findProgramWindow(x.get(), programStartTimeout, window));
     std::this_thread::sleep_for(Milliseconds(600));
     ASSERT_TRUE(program.running()) << "the program ended when its output went";
 
@@ -225,7 +242,7 @@ TEST(ProgramResize, KeepsTheDrawingAnchoredAtTheLowerLeft)
     RunningProgram program(programCommand(linuxProgram), testDisplay());
     XConnection x(testDisplay());
     Window window = None;
-    ASSERT_TRUE(findProgramWindow(x.get(), windowTimeout, window));
+    ASSERT_TRUE(findProgramWindow(x.get(), programStartTimeout, window));
 
     const std::pair<int, int> sizes[] = {{800, 700},  {300, 200},  {640, 500},
                                          {500, 260},  {1200, 900}, {windowWidth, windowHeight}};
