@@ -1,7 +1,8 @@
 // The page in a browser, worked as people work it: at device pixel ratios 1
 // and 2, on a phone's screen, paused and played from the keyboard, started
 // on a device that asks for reduced motion, with its WebGL context taken
-// away and given back, in Firefox, and with no WebGL at all. Its trace and
+// away and given back, hidden in a background tab and shown again, in
+// Firefox, and with no WebGL at all. Its trace and
 // the pace of its ticks are also checked with the other builds' in
 // program_test.cpp (copying the canvas out, as here, holds up the page's
 // timers). The web test preset names the page in MORVANE_WEB_PAGE.
@@ -26,11 +27,13 @@ namespace {
 const auto* const display = ::testing::AddGlobalTestEnvironment(new PrivateDisplayEnvironment);
 
 // What the driver printed: the trace, how many of its lines had come when
-// the driver did something ("# paused"), and what it measured at the end
-// ("# fact NAME VALUE").
+// the driver did something ("# paused"), what the pause button said then
+// ("# button paused: Play"), and what it measured at the end ("# fact NAME
+// VALUE").
 struct PageReport {
     std::vector<std::string> trace;
     std::map<std::string, size_t> linesBefore;
+    std::map<std::string, std::string> buttonSays;
     std::map<std::string, double> facts;
 };
 
@@ -54,6 +57,9 @@ PageReport runPage(const std::vector<std::string>& args, const std::string& fold
             double value = 0;
             fact >> name >> value;
             report.facts[name] = value;
+        } else if (line.rfind("# button ", 0) == 0 && line.find(": ") != std::string::npos) {
+            const size_t colon = line.find(": ");
+            report.buttonSays[line.substr(9, colon - 9)] = line.substr(colon + 2);
         } else if (line.rfind("# ", 0) == 0) {
             report.linesBefore[line.substr(2)] = report.trace.size();
         } else {
@@ -93,13 +99,40 @@ TEST_P(PageRuns, ShowsTheExactFramesAndTraceAndStaysQuiet)
     EXPECT_GE(report.trace.size(), static_cast<size_t>(ticksPerCycle));
     EXPECT_GE(report.facts.at("shortest-gap-ms"), 0.9 * tickPeriodMilliseconds);
     const auto& events = report.linesBefore;
-    if (events.count("paused")) {
-        EXPECT_EQ(report.facts.at("lines-between-first-clicks"), 0) << "lines came while the page was paused";
-        EXPECT_GE(report.facts.at("gap-after-last-click-ms"), 0.9 * tickPeriodMilliseconds);
-        EXPECT_LE(report.facts.at("gap-after-last-click-ms"), 3.0 * tickPeriodMilliseconds);
-    } else if (events.count("played")) {
+    // Held by the person (paused, then played) or by the browser (the tab
+    // hidden, then shown): no line while held, and the next one a period
+    // after the hold ends.
+    struct Hold {
+        const char* event;
+        const char* linesWhileHeld;
+        const char* gapAfter;
+    };
+    for (const Hold& hold : {Hold{"paused", "lines-between-first-clicks", "gap-after-last-click-ms"},
+                             Hold{"hidden", "lines-while-hidden", "gap-after-shown-ms"}}) {
+        if (events.count(hold.event)) {
+            SCOPED_TRACE(hold.event);
+            EXPECT_EQ(report.facts.at(hold.linesWhileHeld), 0) << "lines came while the page was held";
+            EXPECT_GE(report.facts.at(hold.gapAfter), 0.9 * tickPeriodMilliseconds);
+            EXPECT_LE(report.facts.at(hold.gapAfter), 3.0 * tickPeriodMilliseconds);
+        }
+    }
+    const bool startedPaused = events.count("played") && !events.count("paused");
+    if (startedPaused) {
         EXPECT_EQ(report.facts.at("lines-before-first-click"), 0) << "lines came before Play was pressed";
     }
+    // The button names what pressing it does.
+    const std::map<std::string, std::string> buttonWords = {
+        {"start", startedPaused ? "Play" : "Pause"}, {"paused", "Play"}, {"played", "Pause"}};
+    ASSERT_EQ(report.buttonSays.count("start"), 1u) << "the driver did not read the button";
+    for (const auto& [event, words] : report.buttonSays) {
+        EXPECT_EQ(words, buttonWords.at(event)) << "the button's words at " << event;
+    }
+    // The panel shows the trace newest first; fed 350 more lines, it keeps
+    // the last 300 of them, the newest on top.
+    EXPECT_EQ(report.facts.at("panel-shows-trace-newest-first"), 1);
+    EXPECT_EQ(report.facts.at("panel-lines-after-feed"), 300);
+    EXPECT_EQ(report.facts.at("panel-top-after-feed"), 1350);
+    EXPECT_EQ(report.facts.at("panel-bottom-after-feed"), 1051);
     if (events.count("context lost")) {
         EXPECT_GE(events.at("context restored") - events.at("context lost"), 10u)
             << "the trace stopped while the context was lost";
@@ -161,6 +194,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PageRun{"keyboardPause", {"--pause-at", "1.5"}, 1},
                       PageRun{"reducedMotion", {"--reduced-motion"}, 1},
                       PageRun{"contextLostAndRestored", {"--lose-context-at", "1.5"}, 1},
+                      PageRun{"hiddenTab", {"--hide-at", "1.5"}, 1},
                       PageRun{"firefox", {"--browser", "firefox"}, 1}),
     ::testing::PrintToStringParamName());
 

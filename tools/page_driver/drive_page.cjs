@@ -5,13 +5,18 @@
 //   node drive_page.cjs --page FILE [--browser chromium|firefox] [--no-webgl]
 //                       [--seconds S] [--scale RATIO] [--viewport WxH]
 //                       [--pause-at S] [--reduced-motion] [--lose-context-at S]
+//                       [--hide-at S]
 //                       [--frames DIR] [--screenshot FILE] [--bench]
 //
 // Prints every trace line the page prints on standard output as it comes.
 // With --seconds it stops that long after the first tick (otherwise on
 // SIGTERM). Lines that start with '#' are the driver's own:
 //   # NAME             something it did (paused, played, context lost,
-//                      context restored), between the trace lines around it
+//                      context restored, hidden, shown), between the trace
+//                      lines around it
+//   # button NAME: WORDS  at the end too, what the pause button said once
+//                      the first tick came (NAME start) and after each
+//                      pause and play
 //   # fact NAME VALUE  at the end, what it measured (see pageFacts())
 // --scale sets the device pixel ratio (default 1), --viewport the size of
 //   the window in CSS pixels (default 900x560).
@@ -21,6 +26,10 @@
 //   it waits a second for a tick that must not come, then presses Play.
 // --lose-context-at S takes the page's WebGL context away S seconds after
 //   the first tick, and gives it back a second later.
+// --hide-at S hides the page S seconds after the first tick, as a tab in
+//   the background is hidden, and shows it again a second later. Headless
+//   browsers never hide a page themselves, so the driver tells the page its
+//   document is hidden, as the browser would.
 // --no-webgl switches WebGL off in the browser and reports what the page
 //   says after two seconds.
 // --frames DIR copies the canvas out about every 170 ms (never while its
@@ -66,8 +75,8 @@ const browsers = {
 function parse(argv) {
     const options = { seconds: 0, scale: 1, viewport: '900x560', browser: 'chromium' };
     const flags = ['bench', 'reduced-motion', 'no-webgl'];
-    const valued = ['page', 'browser', 'seconds', 'scale', 'viewport', 'pause-at', 'lose-context-at', 'frames',
-                    'screenshot'];
+    const valued = ['page', 'browser', 'seconds', 'scale', 'viewport', 'pause-at', 'lose-context-at', 'hide-at',
+                    'frames', 'screenshot'];
     for (let i = 2; i < argv.length; ++i) {
         const name = argv[i].replace(/^--/, '');
         if (flags.includes(name)) {
@@ -84,7 +93,7 @@ function parse(argv) {
     if (!browsers[options.browser]) {
         throw new Error(`--browser is one of ${Object.keys(browsers).join(', ')}`);
     }
-    for (const name of ['seconds', 'scale', 'pause-at', 'lose-context-at']) {
+    for (const name of ['seconds', 'scale', 'pause-at', 'lose-context-at', 'hide-at']) {
         options[name] = options[name] === undefined ? undefined : Number(options[name]);
     }
     const [width, height] = options.viewport.split('x').map(Number);
@@ -95,7 +104,8 @@ function parse(argv) {
 // Runs in the page before its own scripts. The canvas keeps what was drawn
 // (WebGL clears it after each frame otherwise, and a copy taken between
 // frames would be black); every line given to the page's print is recorded
-// with its time and handed to the driver; clicks (a button pressed from the
+// with its time and text and handed to the driver (the page's own print is
+// kept, to feed it lines of the driver's at the end); clicks (a button pressed from the
 // keyboard clicks too), layout shifts and policy violations are counted.
 function instrumentPage() {
     const getContext = HTMLCanvasElement.prototype.getContext;
@@ -103,6 +113,7 @@ function instrumentPage() {
         return getContext.call(this, type, Object.assign({}, attributes, { preserveDrawingBuffer: true }));
     };
     window.traceTimes = [];
+    window.traceTexts = [];
     window.clickTimes = [];
     window.layoutShift = 0;
     window.policyViolations = 0;
@@ -127,8 +138,10 @@ function instrumentPage() {
         set(value) {
             if (value && value.print && !value.print.traced) {
                 const print = value.print;
+                window.pagePrint = print;
                 value.print = function (text) {
                     window.traceTimes.push(performance.now());
+                    window.traceTexts.push(text);
                     window.traceLine(text);
                     print(text);
                 };
@@ -148,6 +161,7 @@ async function pageFacts() {
     const clicks = window.clickTimes;
     const lastClick = clicks[clicks.length - 1];
     const firstAfterClick = window.traceTimes.find((time) => time > lastClick);
+    const firstAfterShown = window.traceTimes.find((time) => time > window.shownAt);
     const linesBetween = (from, to) => window.traceTimes.filter((time) => time > from && time < to).length;
     // The policy is in force if an inline script added now does not run.
     window.inlineScriptRan = 0;
@@ -170,6 +184,30 @@ async function pageFacts() {
         // the driver before the click's own report does.
         'lines-before-first-click': clicks.length ? linesBetween(-Infinity, clicks[0]) : -1,
         'lines-between-first-clicks': clicks.length > 1 ? linesBetween(clicks[0], clicks[1]) : -1,
+        'lines-while-hidden': window.shownAt === undefined ? -1 : linesBetween(window.hiddenAt, window.shownAt),
+        'gap-after-shown-ms': firstAfterShown === undefined ? -1 : firstAfterShown - window.shownAt,
+    };
+}
+
+// The trace panel as a person reads it: the lines printed so far, newest at
+// the top. Then, in one go so that no tick comes in between, 350 lines of
+// the driver's own (1001 to 1350) go to the page's print: the panel must
+// keep the last 300, newest at the top.
+function tracePanelFacts() {
+    const panelLines = () => document.getElementById('trace').textContent.split('\n');
+    const shown = panelLines();
+    const printed = window.traceTexts.slice(-300).reverse();
+    const showsTrace = printed.length > 0 && shown.length === printed.length &&
+        shown.every((line, i) => line === printed[i]);
+    for (let line = 1001; line <= 1350; ++line) {
+        window.pagePrint(String(line));
+    }
+    const fed = panelLines();
+    return {
+        'panel-shows-trace-newest-first': showsTrace ? 1 : 0,
+        'panel-lines-after-feed': fed.length,
+        'panel-top-after-feed': Number(fed[0]),
+        'panel-bottom-after-feed': Number(fed[fed.length - 1]),
     };
 }
 
@@ -234,6 +272,18 @@ async function loseContext(page, lost) {
     }
 }
 
+// Hides the page or shows it again, as the browser does when its tab goes
+// to the background or comes back, and notes when in the page's own time.
+async function setHidden(page, hidden) {
+    await page.evaluate((hide) => {
+        Object.defineProperty(document, 'hidden', { configurable: true, get: () => hide });
+        Object.defineProperty(document, 'visibilityState', { configurable: true,
+                                                             get: () => (hide ? 'hidden' : 'visible') });
+        window[hide ? 'hiddenAt' : 'shownAt'] = performance.now();
+        document.dispatchEvent(new Event('visibilitychange'));
+    }, hidden);
+}
+
 async function main() {
     const options = parse(process.argv);
     const kind = browsers[options.browser];
@@ -288,6 +338,10 @@ async function main() {
         await page.evaluateOnNewDocument(instrumentPage);
         await page.goto(`file://${path.resolve(options.page)}`);
         const event = (name) => process.stdout.write(`# ${name}\n`);
+        const buttonWords = [];
+        const buttonSays = async (name) => {
+            buttonWords.push([name, await page.evaluate(() => document.getElementById('pause').textContent)]);
+        };
 
         if (options['no-webgl']) {
             await sleep(2000);
@@ -296,11 +350,16 @@ async function main() {
                 await page.waitForFunction(() => !document.getElementById('pause').classList.contains('unavailable'),
                                            { timeout: 60000 });
                 await sleep(1000);
+                await buttonSays('start');
                 await pressPauseButton(page, 'Enter');
                 event('played');
+                await buttonSays('played');
             }
             // The time counts from the first tick, once the program runs.
             await page.waitForFunction(() => window.traceTimes.length > 0, { timeout: 60000 });
+            if (!options['reduced-motion']) {
+                await buttonSays('start');
+            }
 
             const started = Date.now();
             const elapsed = () => (Date.now() - started) / 1000;
@@ -318,11 +377,19 @@ async function main() {
                 actions.push({ at: options['lose-context-at'] + 1, name: 'context restored',
                                run: async () => { await loseContext(page, false); contextLost = false; } });
             }
+            if (options['hide-at'] !== undefined) {
+                actions.push({ at: options['hide-at'], name: 'hidden', run: () => setHidden(page, true) });
+                actions.push({ at: options['hide-at'] + 1, name: 'shown', run: () => setHidden(page, false) });
+            }
+            actions.sort((a, b) => a.at - b.at);
             while (options.seconds <= 0 || elapsed() < options.seconds) {
                 while (actions.length > 0 && elapsed() >= actions[0].at) {
                     const action = actions.shift();
                     await action.run();
                     event(action.name);
+                    if (action.name === 'paused' || action.name === 'played') {
+                        await buttonSays(action.name);
+                    }
                 }
                 if (options.frames && !contextLost) {
                     frames.push(await page.evaluate(() => {
@@ -361,9 +428,12 @@ async function main() {
         } else {
             const facts = { 'console-messages': consoleMessages, 'page-errors': pageErrors };
             checkingPolicy = true;
-            Object.assign(facts, await page.evaluate(pageFacts));
+            Object.assign(facts, await page.evaluate(pageFacts), await page.evaluate(tracePanelFacts));
             for (const [name, value] of Object.entries(facts)) {
                 process.stdout.write(`# fact ${name} ${Number(value.toFixed ? value.toFixed(4) : value)}\n`);
+            }
+            for (const [name, words] of buttonWords) {
+                process.stdout.write(`# button ${name}: ${words}\n`);
             }
         }
         await stop(0);
