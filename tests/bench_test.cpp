@@ -60,11 +60,36 @@ TEST(Benchmark, MeasuresBothProgramsAndWritesTheTable)
         << "morvane_bench failed";
 
     std::ifstream in(folder / "report.md");
-    std::stringstream report;
-    report << in.rdbuf();
-    for (const char* row : {"| tick period, mean (ms) |", "| CPU per tick (ms) |", "| peak resident memory (MB) |",
-                            "| start to window mapped (ms) |"}) {
-        EXPECT_NE(report.str().find(row), std::string::npos) << "no row " << row << " in\n" << report.str();
+    std::stringstream read;
+    read << in.rdbuf();
+    const std::string report = read.str();
+    // Each row holds, for the program and the baseline, a number in the
+    // range that any working measurement of a 50 ms tick gives here, loaded
+    // machine and sanitizers included: a table of nan, of zeros or of
+    // seconds where milliseconds belong fails.
+    struct Plausible {
+        const char* row;
+        double low;
+        double high;
+    };
+    for (const Plausible& plausible :
+         {Plausible{"tick period, mean (ms)", 45, 250}, Plausible{"tick period, median (ms)", 45, 250},
+          Plausible{"tick period, 99th percentile (ms)", 45, 2000}, Plausible{"tick period, max (ms)", 45, 2000},
+          Plausible{"CPU per tick (ms)", 0.001, 50}, Plausible{"share of one core (%)", 0.001, 100},
+          Plausible{"peak resident memory (MB)", 1, 2000}, Plausible{"start to first trace line (ms)", 0.1, 10000},
+          Plausible{"start to window mapped (ms)", 0.1, 10000}}) {
+        const std::string start = std::string("| ") + plausible.row + " | ";
+        const size_t at = report.find(start);
+        ASSERT_NE(at, std::string::npos) << "no row " << plausible.row << " in\n" << report;
+        std::istringstream cells(report.substr(at + start.size()));
+        double program = 0;
+        double baseline = 0;
+        char bar = 0;
+        cells >> program >> bar >> baseline;
+        for (const double figure : {program, baseline}) {
+            EXPECT_TRUE(figure >= plausible.low && figure <= plausible.high)
+                << plausible.row << ": " << report.substr(at, report.find('\n', at) - at);
+        }
     }
 }
 

@@ -18,6 +18,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <numeric>
 #include <string>
 #include <thread>
@@ -200,6 +202,92 @@ TEST_P(ProgramWindowRun, ShowsTheFramesOfTheAnimationThroughACycle)
 INSTANTIATE_TEST_SUITE_P(Builds, ProgramWindowRun,
                          ::testing::Values(linuxProgram, windows64UnderWine, windows32UnderWine, installedPackage,
                                            emulatedPackage),
+                         ::testing::PrintToStringParamName());
+
+// The keys of a desktop entry's [Desktop Entry] group.
+std::map<std::string, std::string> desktopEntry(const std::filesystem::path& path)
+{
+    std::ifstream file(path);
+    std::map<std::string, std::string> keys;
+    bool inGroup = false;
+    std::string line;
+    while (std::getline(file, line)) {
+        const size_t equals = line.find('=');
+        if (line.rfind('[', 0) == 0) {
+            inGroup = line == "[Desktop Entry]";
+        } else if (inGroup && equals != std::string::npos && line[0] != '#') {
+            keys[line.substr(0, equals)] = line.substr(equals + 1);
+        }
+    }
+    return keys;
+}
+
+// An entry's Exec split into arguments as desktops split it: at spaces,
+// except inside double quotes, where a backslash takes the next character
+// as it is.
+std::vector<std::string> execArguments(const std::string& exec)
+{
+    std::vector<std::string> arguments;
+    std::string argument;
+    bool quoted = false;
+    bool started = false;
+    for (size_t i = 0; i < exec.size(); ++i) {
+        if (quoted && exec[i] == '\\' && i + 1 < exec.size()) {
+            argument += exec[++i];
+        } else if (exec[i] == '"') {
+            quoted = !quoted;
+            started = true;
+        } else if (exec[i] == ' ' && !quoted) {
+            if (started) {
+                arguments.push_back(argument);
+            }
+            argument.clear();
+            started = false;
+        } else {
+            argument += exec[i];
+            started = true;
+        }
+    }
+    if (started) {
+        arguments.push_back(argument);
+    }
+    return arguments;
+}
+
+// The menu entry the package installed, as a desktop reads it: its Exec
+// starts the program, whose window has the class its StartupWMClass names,
+// and its Icon is Morvane's at every size in the icon theme.
+class MenuEntryRun : public ProgramRun {};
+
+TEST_P(MenuEntryRun, StartsTheProgramWhoseWindowAndIconItNames)
+{
+    const std::filesystem::path root = command[GetParam().launcher.count];
+    std::map<std::string, std::string> entry = desktopEntry(root / "usr/share/applications/morvane.desktop");
+    ASSERT_EQ(entry.count("Exec"), 1u) << "no menu entry that starts anything";
+    std::vector<std::string> started(GetParam().launcher.begin(), GetParam().launcher.end());
+    started.push_back(root.string());
+    for (const std::string& argument : execArguments(entry["Exec"])) {
+        started.push_back(argument);
+    }
+    RunningProgram program(started, testDisplay());
+    XConnection x(testDisplay());
+    Window window = None;
+    ASSERT_TRUE(findProgramWindow(x.get(), GetParam().startTimeout, window));
+    EXPECT_TRUE(waitUntil(GetParam().startTimeout, Milliseconds(100),
+                          [&] { return windowClassOf(x.get(), window).second == entry["StartupWMClass"]; }))
+        << "the window's class is " << windowClassOf(x.get(), window).second << ", the entry's StartupWMClass "
+        << entry["StartupWMClass"];
+
+    for (const int size : iconSizes) {
+        const std::string side = std::to_string(size);
+        const std::filesystem::path icon =
+            root / "usr/share/icons/hicolor" / (side + "x" + side) / "apps" / (entry["Icon"] + ".png");
+        ASSERT_TRUE(std::filesystem::exists(icon)) << "the entry's icon is not in the theme: no " << icon;
+        EXPECT_TRUE(readPng(icon.string()).rgb == morvaneIcon(size).rgb) << icon << " is not Morvane's icon";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, MenuEntryRun, ::testing::Values(installedPackage, emulatedPackage),
                          ::testing::PrintToStringParamName());
 
 // Whatever becomes of the trace, the window keeps animating.

@@ -190,7 +190,7 @@ TEST_P(PageRuns, ShowsTheExactFramesAndTraceAndStaysQuiet)
 INSTANTIATE_TEST_SUITE_P(
     Pages, PageRuns,
     ::testing::Values(PageRun{"devicePixelRatio1", {}, 1}, PageRun{"devicePixelRatio2", {}, 2},
-                      PageRun{"phone", {"--viewport", "375x667"}, 2},
+                      PageRun{"phone", {"--viewport", "320x568"}, 2},
                       PageRun{"keyboardPause", {"--pause-at", "1.5"}, 1},
                       PageRun{"reducedMotion", {"--reduced-motion"}, 1},
                       PageRun{"contextLostAndRestored", {"--lose-context-at", "1.5"}, 1},
