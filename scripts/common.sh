@@ -72,25 +72,52 @@ ensure_packages() {
     fi
     command -v apt-get >/dev/null || { echo "apt-get not found: install ${missing[*]} by hand" >&2; return 1; }
     echo "    installing: ${missing[*]}"
-    as_root apt-get update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    # A mirror in the middle of a sync serves indexes that do not match its
+    # files for a while: apt is tried three times, a minute apart.
+    local attempt
+    for attempt in 1 2 3; do
+        if as_root apt-get update -qq &&
+           as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" \
+               >/dev/null; then
+            return 0
+        fi
+        [ "$attempt" -eq 3 ] || { echo "    apt failed; trying again in a minute (the mirror may be mid-sync)" >&2; sleep 60; }
+    done
+    echo "apt could not install ${missing[*]} in three tries a minute apart (above: why; \"Mirror sync in" \
+         "progress?\" means the mirror is mid-sync, try again later)" >&2
+    return 1
 }
 
 # The Debian releases the project is built and checked on, by number and by
-# code name, oldest first.
+# code name, oldest first: the stable ones, whose packages people install,
+# and testing, the next release (14, "forky"), which has today's toolchains
+# (GCC 16, CMake 4, emscripten 6) and shows what moving to them breaks.
+# Testing has no release number of its own yet; the scripts call it 14.
 # shellcheck disable=SC2034 # used by the scripts that source this file
 DEBIAN_RELEASES=(12 13)
+TESTING_RELEASE=14
 debian_codename() {
     case "$1" in
         12) echo bookworm ;;
         13) echo trixie ;;
-        *) echo "Debian $1 is not one of the releases the project supports (${DEBIAN_RELEASES[*]})" >&2; return 1 ;;
+        14|testing) echo forky ;;
+        *) echo "Debian $1 is not one of the releases the project supports (${DEBIAN_RELEASES[*]}, and testing)" >&2
+           return 1 ;;
     esac
 }
-# The release this machine runs, by number.
+# A release by number, from a number or "testing".
+debian_number() {
+    if [ "$1" = testing ]; then echo "$TESTING_RELEASE"; else echo "$1"; fi
+}
+# The release this machine runs, by number. Testing names no VERSION_ID,
+# only its code name.
 debian_release() {
-    local release
+    local release codename
     release=$(sed -n 's/^VERSION_ID="\{0,1\}\([0-9]*\)"\{0,1\}$/\1/p' /etc/os-release 2>/dev/null)
+    codename=$(sed -n 's/^VERSION_CODENAME=//p' /etc/os-release 2>/dev/null)
+    if [ -z "$release" ] && [ "$codename" = "$(debian_codename testing)" ]; then
+        release=$TESTING_RELEASE
+    fi
     debian_codename "$release" >/dev/null || return 1
     echo "$release"
 }
@@ -117,8 +144,12 @@ debian_mirror() {
 # runs once per release and architecture: its result is kept as
 # build/minimal-debian/CODENAME-ARCH.tar.
 make_minimal_debian() {
-    local release="$1" root="$2" arch="${3:-$(dpkg --print-architecture)}" codename
+    local release arch="${3:-$(dpkg --print-architecture)}" root="$2" codename script=()
+    release=$(debian_number "$1")
     codename=$(debian_codename "$release")
+    # debootstrap knows testing by no code name of its own (Debian 12's has
+    # no script for forky): unstable's script makes it.
+    [ "$release" != "$TESTING_RELEASE" ] || script=(/usr/share/debootstrap/scripts/sid)
     [ "$arch" = "$(dpkg --print-architecture)" ] || enable_emulation "$arch"
     local name="$MORVANE_ROOT/build/minimal-debian/$codename-$arch"
     local tarball="$name.tar"
@@ -127,7 +158,8 @@ make_minimal_debian() {
         mkdir -p "$(dirname "$tarball")"
         rm -rf --one-file-system "$name"
         echo "    debootstrap --variant=minbase --arch=$arch $codename (Debian $release), once"
-        debootstrap --variant=minbase --arch="$arch" "$codename" "$name" "$(debian_mirror)" > "$name.log" 2>&1 ||
+        debootstrap --variant=minbase --arch="$arch" "$codename" "$name" "$(debian_mirror)" "${script[@]}" \
+            > "$name.log" 2>&1 ||
             { tail -n 20 "$name.log" >&2; fail "debootstrap could not make Debian $release for $arch (log above)"; }
         tar -C "$name" -cf "$tarball.partial" . && mv "$tarball.partial" "$tarball"
         rm -rf --one-file-system "$name"
@@ -135,12 +167,19 @@ make_minimal_debian() {
     mkdir -p "$root"
     tar -C "$root" -xf "$tarball"
     # As an installed system has them: the release's updates and security
-    # updates besides the release itself.
-    cat > "$root/etc/apt/sources.list" <<EOF
+    # updates besides the release itself. Testing takes its updates in the
+    # release itself; a mirror's testing index can be older than its
+    # Valid-Until date (a snapshot's always is), which apt is told to allow.
+    if [ "$release" = "$TESTING_RELEASE" ]; then
+        echo "deb $(debian_mirror) $codename main" > "$root/etc/apt/sources.list"
+        echo 'Acquire::Check-Valid-Until "false";' > "$root/etc/apt/apt.conf.d/99morvane-testing"
+    else
+        cat > "$root/etc/apt/sources.list" <<EOF
 deb $(debian_mirror) $codename main
 deb $(debian_mirror) $codename-updates main
 deb $(debian_mirror security) $codename-security main
 EOF
+    fi
     mount -t proc proc "$root/proc"
     mount -t sysfs sysfs "$root/sys"
     mount --bind /dev "$root/dev"

@@ -46,12 +46,15 @@ build_windows_freeglut() {
         tar -C "$sources" -xzf "$sources/$tarball"
     fi
     # freeglut's own warnings are not this project's: its output goes to a
-    # log that is shown only if the build fails.
+    # log that is shown only if the build fails. freeglut 3.4.0 asks for a
+    # CMake older than 3.5, which CMake 4 no longer emulates: it is built
+    # with the policies of 3.5, which it works with, on every CMake from
+    # 3.25 (which ignores the setting) to 4.
     local log="$build/freeglut-windows-$target.log"
     {
         cmake -S "$source_dir" -B "$build/freeglut-build-$target" \
             -DCMAKE_TOOLCHAIN_FILE="$MORVANE_ROOT/cmake/mingw-w64.cmake" -DMORVANE_WINDOWS_TARGET="$target" \
-            -DCMAKE_BUILD_TYPE=Release \
+            -DCMAKE_BUILD_TYPE=Release -DCMAKE_POLICY_VERSION_MINIMUM=3.5 \
             -DCMAKE_INSTALL_PREFIX="$freeglut" -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON \
             -DFREEGLUT_BUILD_DEMOS=OFF -DFREEGLUT_REPLACE_GLUT=ON &&
         cmake --build "$build/freeglut-build-$target" &&

@@ -66,8 +66,13 @@ void desktopVertex2f(GLfloat x, GLfloat y)
     glVertex2f(x, y);
 }
 
+// canvas_size.js: the canvas keeps that size when the page's layout or the
+// browser window changes.
+extern "C" void keepCanvasSize();
+
 void devicePixelWindowSize(int width, int height)
 {
     const double ratio = emscripten_get_device_pixel_ratio();
     glutInitWindowSize(static_cast<int>(std::lround(width * ratio)), static_cast<int>(std::lround(height * ratio)));
+    keepCanvasSize();
 }

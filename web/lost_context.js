@@ -16,6 +16,12 @@
 // sets (the clear colour) is set again, and the frame is drawn at once.
 // Until then the ticks go on (the trace does not stop, as the desktop
 // program's does not while its window is covered) and nothing is drawn.
+//
+// Checked against emscripten 3.1.6 (Debian 12), 3.1.69 (Debian 13) and 6.0.5
+// (Debian testing), the releases web/CMakeLists.txt lets the page be made
+// with: it reaches GL's context records (registerContext, contexts,
+// makeContextCurrent, currentContext), GLImmediate's matrices, renderer
+// cache and init, GLUT.displayFunc, callUserCallback and makeDynCall.
 mergeInto(LibraryManager.library, {
   $lostContext__deps: ['$GL', '$GLImmediate', '$GLUT', '$callUserCallback', 'glClearColor'],
   $lostContext: {

@@ -11,6 +11,11 @@
 // The page holds and releases the ticks with Module.holdTicks(reason, held),
 // a reason being any name ('person', 'hidden'); the ticks run while no
 // reason holds them.
+//
+// Checked against emscripten 3.1.6 (Debian 12), 3.1.69 (Debian 13) and 6.0.5
+// (Debian testing): it reaches callUserCallback, which runs a callback of
+// the program's as emscripten's own timers do, and makeDynCall, which calls
+// a function of the program's by its table index.
 mergeInto(LibraryManager.library, {
   $pausableTicks__deps: ['$callUserCallback'],
   $pausableTicks__postset: 'Module["holdTicks"] = function(reason, held) { pausableTicks.hold(reason, held); };',

@@ -12,24 +12,41 @@
 const crypto = require('crypto');
 const fs = require('fs');
 
-function hashes(html, tag) {
-    const found = [];
-    const element = new RegExp(`<${tag}>([\\s\\S]*?)</${tag}>`, 'g');
-    for (const match of html.matchAll(element)) {
-        found.push(`'sha256-${crypto.createHash('sha256').update(match[1], 'utf8').digest('base64')}'`);
-    }
-    return found;
+// The inline elements of a kind, with whatever attributes emcc gives them:
+// emscripten up to 3.1 writes its code as a bare <script>, later ones as
+// <script id="mainScript">, and a later one may write it otherwise again.
+function inline(html, tag) {
+    const element = new RegExp(`<${tag}(\\s[^>]*)?>([\\s\\S]*?)</${tag}>`, 'gi');
+    return [...html.matchAll(element)].map((match) => ({ attributes: match[1] || '', text: match[2] }));
+}
+
+// A policy's hash is of the text as the browser's HTML parser gives it to
+// the script, not of the file's bytes: the parser turns carriage returns
+// into line feeds and every NUL into U+FFFD. emscripten 6 (not 3.1) embeds
+// the WebAssembly as raw characters, NULs among them, and counts on that
+// (its decoder maps U+FFFD back to 0).
+function hashes(elements) {
+    return elements.map((element) => {
+        const parsed = element.text.replace(/\r\n?/g, '\n').replace(/\0/g, '\uFFFD');
+        return `'sha256-${crypto.createHash('sha256').update(parsed, 'utf8').digest('base64')}'`;
+    });
 }
 
 function seal(html, favicon) {
-    if (/<script\s[^>]*src=/i.test(html) || /\son[a-z]+\s*=/i.test(html.replace(/<script>[\s\S]*?<\/script>/g, ''))) {
-        throw new Error('the page loads a script or has an inline event handler, which its policy would block');
+    const scripts = inline(html, 'script');
+    const loaded = scripts.find((script) => /\ssrc\s*=/i.test(script.attributes));
+    if (loaded) {
+        throw new Error(`the page loads a script from elsewhere (<script${loaded.attributes}>), which its ` +
+                        'policy would block: the page must hold all its code inline');
+    }
+    if (/\son[a-z]+\s*=/i.test(html.replace(/<script(\s[^>]*)?>[\s\S]*?<\/script>/gi, ''))) {
+        throw new Error('the page has an inline event handler, which its policy would block');
     }
     html = html.replace('@FAVICON@', `data:image/png;base64,${favicon.toString('base64')}`);
     const policy = [
         "default-src 'none'",
-        `script-src ${hashes(html, 'script').join(' ')} 'wasm-unsafe-eval'`,
-        `style-src ${hashes(html, 'style').join(' ')}`,
+        `script-src ${hashes(scripts).join(' ')} 'wasm-unsafe-eval'`,
+        `style-src ${hashes(inline(html, 'style')).join(' ')}`,
         // emscripten reads the WebAssembly inside the page through fetch();
         // tools that look at a served page for search engines read its
         // site's robots.txt through the page too.
