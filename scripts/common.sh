@@ -88,6 +88,14 @@ ensure_packages() {
     return 1
 }
 
+# installable PACKAGE: it is installed, or apt has a version of it to install
+# (the package lists are read afresh first).
+installable() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed' && return 0
+    as_root apt-get update -qq || return 1
+    apt-cache policy "$1" 2>/dev/null | grep -q '^  Candidate: [^(]'
+}
+
 # The Debian releases the project is built and checked on, by number and by
 # code name, oldest first: the stable ones, whose packages people install,
 # and testing, the next release (14, "forky"), which has today's toolchains
