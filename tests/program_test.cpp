@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -76,7 +77,19 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, ProgramStart,
 // and the program ends at once, with success.
 TEST(ProgramClose, EndsWithStatusZeroPromptly)
 {
+    // On its way out GLUT closes the display, and Mesa unloads its driver
+    // before the leak check of a sanitizer build runs at exit: what the
+    // driver kept then belongs to no library, and no suppression can name
+    // it. That check is left out for this one program.
+    const char* const sanitizer = std::getenv("ASAN_OPTIONS");
+    const std::string kept = sanitizer == nullptr ? "" : sanitizer;
+    setenv("ASAN_OPTIONS", (kept + ":detect_leaks=0").c_str(), 1);
     RunningProgram program(programCommand(linuxProgram), testDisplay());
+    if (sanitizer == nullptr) {
+        unsetenv("ASAN_OPTIONS");
+    } else {
+        setenv("ASAN_OPTIONS", kept.c_str(), 1);
+    }
     XConnection x(testDisplay());
     Window window = None;
     ASSERT_TRUE(findProgramWindow(x.get(), programStartTimeout, window));
