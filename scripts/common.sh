@@ -93,7 +93,9 @@ ensure_packages() {
 installable() {
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed' && return 0
     as_root apt-get update -qq || return 1
-    apt-cache policy "$1" 2>/dev/null | grep -q '^  Candidate: [^(]'
+    local policy
+    policy=$(apt-cache policy "$1" 2>/dev/null)
+    [[ "$policy" =~ Candidate:\ [^\(] ]]
 }
 
 # The Debian releases the project is built and checked on, by number and by
@@ -299,6 +301,21 @@ drive_page() {
 # debootstrap for the fresh system it is installed into.
 # shellcheck disable=SC2034 # used by the scripts that source this file
 PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils appstream devscripts debootstrap)
+
+# check_package_on_releases DEB: installs this machine's package into a fresh
+# minimal Debian of each release it is for, runs it there and removes it
+# (tests/package/check_installed_package). A package is for the release it
+# is built on and the stable ones after it (one built on testing, for
+# testing alone).
+check_package_on_releases() {
+    local deb="$1" here release
+    here=$(debian_release) || fail "this machine runs no Debian release the package is checked on"
+    for release in $(printf '%s\n' "$here" "${DEBIAN_RELEASES[@]}" | sort -nu); do
+        [ "$release" -ge "$here" ] || continue
+        step "installing $(basename "$deb") into a fresh minimal Debian $release and checking it there"
+        "$MORVANE_ROOT/tests/package/check_installed_package" "$deb" "$release"
+    done
+}
 
 # The Debian architectures the package is cross-built for besides this
 # machine's (cmake/debian-cross.cmake and the package-ARCH presets), and
