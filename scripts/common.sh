@@ -245,6 +245,18 @@ remove_minimal_debian() {
     rm -rf --one-file-system "$root"
 }
 
+# The commit the last scripts/release made build/release/ from, as
+# release_commit gives it: the last commit, marked when the work tree has
+# changes it does not hold.
+# shellcheck disable=SC2034 # used by the scripts that source this file
+RELEASE_COMMIT_FILE="$MORVANE_ROOT/build/release.commit"
+release_commit() {
+    local commit
+    commit=$(git -C "$MORVANE_ROOT" rev-parse HEAD 2>/dev/null) || { echo unknown; return 0; }
+    [ -z "$(git -C "$MORVANE_ROOT" status --porcelain --untracked-files=no)" ] || commit+="+changes"
+    echo "$commit"
+}
+
 # The build folder of a configure preset (each has its own).
 preset_dir() {
     echo "$MORVANE_ROOT/build/$1"
