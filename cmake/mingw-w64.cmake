@@ -25,7 +25,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # gets the same. Code: the stack protector, and _FORTIFY_SOURCE's checked
 # string and memory functions (mingw-w64 has them, from libssp). Header:
 # ASLR (DYNAMIC_BASE, and on 64-bit HIGH_ENTROPY_VA), DEP (NX_COMPAT) and
-# TERMINAL_SERVER_AWARE. GCC 12 cannot give Control Flow Guard (the /guard:cf
+# TERMINAL_SERVER_AWARE. mingw-w64's GCC (12 on Debian 12, 14 on Debian 13, 16
+# on testing) cannot give Control Flow Guard (the /guard:cf
 # of Microsoft's compilers, which came to mingw-w64 only with its later
 # Clang toolchains), nor CET shadow stacks for Windows.
 set(hardening "-fstack-protector-strong -D_FORTIFY_SOURCE=2")

@@ -146,6 +146,11 @@ debian_mirror() {
     echo "${uris:-$fallback}"
 }
 
+# The windows presets fetch freeglut's source from the Debian archive
+# (cmake/windows_freeglut.cmake): from this machine's mirror.
+MORVANE_DEBIAN_MIRROR=${MORVANE_DEBIAN_MIRROR:-$(debian_mirror)}
+export MORVANE_DEBIAN_MIRROR
+
 # make_minimal_debian RELEASE ROOT [ARCH]: a fresh minimal Debian of that
 # release (debootstrap's minbase: no compiler, no X, no Mesa) in the empty
 # folder ROOT, ready to chroot into with /proc, /sys and /dev mounted;
@@ -354,4 +359,4 @@ ensure_cross_packages() {
 
 # What cross-building the Windows programs needs.
 # shellcheck disable=SC2034 # used by the scripts that source this file
-WINDOWS_PACKAGES=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 dpkg-dev file icoutils curl ca-certificates)
+WINDOWS_PACKAGES=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 dpkg-dev file icoutils ca-certificates)
