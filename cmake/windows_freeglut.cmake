@@ -36,45 +36,39 @@ if(EXISTS ${freeglut_stamp})
   file(READ ${freeglut_stamp} freeglut_built)
 endif()
 
+# freeglut_step(NAME COMMAND...): one step of freeglut's build, its output
+# kept in the log, which a failure shows.
+function(freeglut_step name)
+  execute_process(COMMAND ${ARGN} OUTPUT_VARIABLE output ERROR_VARIABLE output RESULT_VARIABLE result)
+  file(APPEND ${freeglut_log} "${output}")
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "freeglut did not ${name} for ${MORVANE_WINDOWS_TARGET} (${freeglut_log}):\n${output}")
+  endif()
+endfunction()
+
 if(NOT EXISTS ${freeglut}/lib/libglut.a OR NOT freeglut_built STREQUAL freeglut_inputs)
   message(STATUS "Building freeglut ${freeglut_version} for ${MORVANE_WINDOWS_TARGET}-w64-mingw32 (log: ${freeglut_log})")
   file(REMOVE_RECURSE ${freeglut} ${CMAKE_BINARY_DIR}/freeglut-source ${CMAKE_BINARY_DIR}/freeglut-build
     ${freeglut_log})
+  # A tarball already here with the right hash is not fetched again.
   set(url ${freeglut_mirror}/pool/main/f/freeglut/${freeglut_tarball})
   set(tarball ${CMAKE_BINARY_DIR}/${freeglut_tarball})
-  set(tarball_sha256 "")
-  if(EXISTS ${tarball})
-    file(SHA256 ${tarball} tarball_sha256)
-  endif()
-  if(NOT tarball_sha256 STREQUAL freeglut_sha256)
-    file(DOWNLOAD ${url} ${tarball} STATUS download EXPECTED_HASH SHA256=${freeglut_sha256})
-    list(GET download 0 download_status)
-    if(NOT download_status EQUAL 0)
-      file(REMOVE ${tarball})
-      message(FATAL_ERROR "could not fetch freeglut ${freeglut_version}'s source from ${url}: ${download}")
-    endif()
+  file(DOWNLOAD ${url} ${tarball} STATUS download EXPECTED_HASH SHA256=${freeglut_sha256})
+  list(GET download 0 download_status)
+  if(NOT download_status EQUAL 0)
+    file(REMOVE ${tarball})
+    message(FATAL_ERROR "could not fetch freeglut ${freeglut_version}'s source from ${url}: ${download}")
   endif()
   file(ARCHIVE_EXTRACT INPUT ${tarball} DESTINATION ${CMAKE_BINARY_DIR}/freeglut-source)
   set(source ${CMAKE_BINARY_DIR}/freeglut-source/freeglut-${freeglut_version})
   set(build ${CMAKE_BINARY_DIR}/freeglut-build)
-  foreach(step configure build install)
-    if(step STREQUAL "configure")
-      set(command ${CMAKE_COMMAND} -S ${source} -B ${build}
-        -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE} -DMORVANE_WINDOWS_TARGET=${MORVANE_WINDOWS_TARGET}
-        -DCMAKE_BUILD_TYPE=Release -DCMAKE_POLICY_VERSION_MINIMUM=3.5 -DCMAKE_INSTALL_PREFIX=${freeglut}
-        -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON -DFREEGLUT_BUILD_DEMOS=OFF
-        -DFREEGLUT_REPLACE_GLUT=ON)
-    elseif(step STREQUAL "build")
-      set(command ${CMAKE_COMMAND} --build ${build})
-    else()
-      set(command ${CMAKE_COMMAND} --install ${build})
-    endif()
-    execute_process(COMMAND ${command} OUTPUT_VARIABLE output ERROR_VARIABLE output RESULT_VARIABLE result)
-    file(APPEND ${freeglut_log} "${output}")
-    if(NOT result EQUAL 0)
-      message(FATAL_ERROR "freeglut did not ${step} for ${MORVANE_WINDOWS_TARGET} (${freeglut_log}):\n${output}")
-    endif()
-  endforeach()
+  freeglut_step(configure ${CMAKE_COMMAND} -S ${source} -B ${build}
+    -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE} -DMORVANE_WINDOWS_TARGET=${MORVANE_WINDOWS_TARGET}
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_POLICY_VERSION_MINIMUM=3.5 -DCMAKE_INSTALL_PREFIX=${freeglut}
+    -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON -DFREEGLUT_BUILD_DEMOS=OFF
+    -DFREEGLUT_REPLACE_GLUT=ON)
+  freeglut_step(build ${CMAKE_COMMAND} --build ${build})
+  freeglut_step(install ${CMAKE_COMMAND} --install ${build})
   file(WRITE ${freeglut_stamp} "${freeglut_inputs}")
 endif()
 

@@ -15,9 +15,12 @@ const fs = require('fs');
 // The inline elements of a kind, with whatever attributes emcc gives them:
 // emscripten up to 3.1 writes its code as a bare <script>, later ones as
 // <script id="mainScript">, and a later one may write it otherwise again.
+function elementPattern(tag) {
+    return new RegExp(`<${tag}(\\s[^>]*)?>([\\s\\S]*?)</${tag}>`, 'gi');
+}
+
 function inline(html, tag) {
-    const element = new RegExp(`<${tag}(\\s[^>]*)?>([\\s\\S]*?)</${tag}>`, 'gi');
-    return [...html.matchAll(element)].map((match) => ({ attributes: match[1] || '', text: match[2] }));
+    return [...html.matchAll(elementPattern(tag))].map((match) => ({ attributes: match[1] || '', text: match[2] }));
 }
 
 // A policy's hash is of the text as the browser's HTML parser gives it to
@@ -39,7 +42,7 @@ function seal(html, favicon) {
         throw new Error(`the page loads a script from elsewhere (<script${loaded.attributes}>), which its ` +
                         'policy would block: the page must hold all its code inline');
     }
-    if (/\son[a-z]+\s*=/i.test(html.replace(/<script(\s[^>]*)?>[\s\S]*?<\/script>/gi, ''))) {
+    if (/\son[a-z]+\s*=/i.test(html.replace(elementPattern('script'), ''))) {
         throw new Error('the page has an inline event handler, which its policy would block');
     }
     html = html.replace('@FAVICON@', `data:image/png;base64,${favicon.toString('base64')}`);
