@@ -15,7 +15,9 @@
 #
 # It is built again when its folder is gone or the toolchain file (and so
 # its flags) changes; its own output goes to freeglut.log, shown only if it
-# fails, since its warnings are not this project's.
+# fails, since its warnings are not this project's. The tarball is kept in
+# MORVANE_DOWNLOAD_DIR, which the presets of both targets share, and is not
+# fetched again while it is there with the right hash.
 set(freeglut_version 3.4.0)
 set(freeglut_sha256 3c0bcb915d9b180a97edaebd011b7a1de54583a838644dcd42bb0ea0c6f3eaec)
 set(freeglut_tarball freeglut_${freeglut_version}.orig.tar.gz)
@@ -25,6 +27,8 @@ if(DEFINED ENV{MORVANE_DEBIAN_MIRROR})
 else()
   set(freeglut_mirror http://deb.debian.org/debian)
 endif()
+
+set(MORVANE_DOWNLOAD_DIR ${CMAKE_BINARY_DIR} CACHE PATH "Where the source tarballs the build fetches are kept")
 
 set(freeglut ${CMAKE_BINARY_DIR}/freeglut)
 set(freeglut_log ${CMAKE_BINARY_DIR}/freeglut.log)
@@ -50,9 +54,8 @@ if(NOT EXISTS ${freeglut}/lib/libglut.a OR NOT freeglut_built STREQUAL freeglut_
   message(STATUS "Building freeglut ${freeglut_version} for ${MORVANE_WINDOWS_TARGET}-w64-mingw32 (log: ${freeglut_log})")
   file(REMOVE_RECURSE ${freeglut} ${CMAKE_BINARY_DIR}/freeglut-source ${CMAKE_BINARY_DIR}/freeglut-build
     ${freeglut_log})
-  # A tarball already here with the right hash is not fetched again.
   set(url ${freeglut_mirror}/pool/main/f/freeglut/${freeglut_tarball})
-  set(tarball ${CMAKE_BINARY_DIR}/${freeglut_tarball})
+  set(tarball ${MORVANE_DOWNLOAD_DIR}/${freeglut_tarball})
   file(DOWNLOAD ${url} ${tarball} STATUS download EXPECTED_HASH SHA256=${freeglut_sha256})
   list(GET download 0 download_status)
   if(NOT download_status EQUAL 0)

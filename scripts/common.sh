@@ -1,41 +1,32 @@
 # shellcheck shell=bash
 # Shared by the scripts in this folder: package installation, builds through
-# the CMake presets, and naming the step that failed. Sourced, not run.
+# the CMake presets, fresh Debian systems, and naming the step that failed.
+# Sourced, not run.
 
-set -euo pipefail
+# -E: a command that fails inside a function names the step too.
+set -Eeuo pipefail
 
 MORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-# Whatever the caller's settings, what the scripts build is the same bytes
-# from the same commit: files made with the same permissions, times written
-# in UTC (zip entries keep local times), and every time stamp taken from
-# SOURCE_DATE_EPOCH, which is the last commit's time unless set already.
-umask 022
-export TZ=UTC
-if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
-    SOURCE_DATE_EPOCH=$(git -C "$MORVANE_ROOT" log -1 --format=%ct 2>/dev/null || true)
-    if [ -z "$SOURCE_DATE_EPOCH" ]; then
-        echo "warning: not a git checkout and SOURCE_DATE_EPOCH is not set: builds will carry today's times" >&2
-        unset SOURCE_DATE_EPOCH
-    fi
-fi
-[ -z "${SOURCE_DATE_EPOCH:-}" ] || export SOURCE_DATE_EPOCH
 
 # Builds, workflow presets' included, use every core.
 CMAKE_BUILD_PARALLEL_LEVEL=$(nproc 2>/dev/null || echo 2)
 export CMAKE_BUILD_PARALLEL_LEVEL
 
 # What building the program, its tools and its tests needs, and what the
-# tools and tests need to run (a private X server, Mesa's renderer).
+# tools and tests need to run (a private X server, Mesa's renderer, the
+# scripts' checker, icotool for the Windows icon the tests compare).
 # shellcheck disable=SC2034 # used by the scripts that source this file
 DEV_PACKAGES=(g++ make cmake freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri xvfb
-              libx11-dev libpng-dev libgif-dev libgtest-dev)
+              libx11-dev libpng-dev libgif-dev libgtest-dev shellcheck icoutils)
 
 current_step=""
 step() {
     current_step="$1"
     echo "==> $1"
 }
+# Said once, by the script itself: a subshell's failure reaches it too.
 on_error() {
+    [ "$BASH_SUBSHELL" -eq 0 ] || return 0
     echo "FAILED: ${current_step:-start-up} (exit status $1)" >&2
 }
 trap 'on_error $?' ERR
@@ -57,6 +48,26 @@ as_root() {
     fi
 }
 
+# A mirror in the middle of a sync serves indexes that do not match its
+# files for a while: apt is tried three times, a minute apart.
+apt_with_retries() {
+    local attempt
+    for attempt in 1 2 3; do
+        if "$@"; then
+            return 0
+        fi
+        [ "$attempt" -eq 3 ] || { echo "    apt failed; trying again in a minute (the mirror may be mid-sync)" >&2; sleep 60; }
+    done
+    echo "apt failed three times a minute apart (above: why; \"Mirror sync in progress?\" means the mirror is" \
+         "mid-sync, try again later)" >&2
+    return 1
+}
+
+# Reads the package lists afresh.
+update_package_lists() {
+    apt_with_retries as_root apt-get update -qq
+}
+
 # Installs those of the given Debian packages that are not installed yet; a
 # machine that has them all is left alone and apt is not touched.
 ensure_packages() {
@@ -72,30 +83,18 @@ ensure_packages() {
     fi
     command -v apt-get >/dev/null || { echo "apt-get not found: install ${missing[*]} by hand" >&2; return 1; }
     echo "    installing: ${missing[*]}"
-    # A mirror in the middle of a sync serves indexes that do not match its
-    # files for a while: apt is tried three times, a minute apart.
-    local attempt
-    for attempt in 1 2 3; do
-        if as_root apt-get update -qq &&
-           as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" \
-               >/dev/null; then
-            return 0
-        fi
-        [ "$attempt" -eq 3 ] || { echo "    apt failed; trying again in a minute (the mirror may be mid-sync)" >&2; sleep 60; }
-    done
-    echo "apt could not install ${missing[*]} in three tries a minute apart (above: why; \"Mirror sync in" \
-         "progress?\" means the mirror is mid-sync, try again later)" >&2
-    return 1
+    apt_with_retries update_and_install "${missing[@]}"
+}
+update_and_install() {
+    as_root apt-get update -qq &&
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >/dev/null
 }
 
-# installable PACKAGE: it is installed, or apt has a version of it to install
-# (the package lists are read afresh first).
-installable() {
+# apt_offers PACKAGE: it is installed, or the package lists as last read
+# have a version of it to install.
+apt_offers() {
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed' && return 0
-    as_root apt-get update -qq || return 1
-    local policy
-    policy=$(apt-cache policy "$1" 2>/dev/null)
-    [[ "$policy" =~ Candidate:\ [^\(] ]]
+    [[ "$(apt-cache policy "$1" 2>/dev/null)" =~ Candidate:\ [^\(] ]]
 }
 
 # The Debian releases the project is built and checked on, by number and by
@@ -151,82 +150,66 @@ debian_mirror() {
 MORVANE_DEBIAN_MIRROR=${MORVANE_DEBIAN_MIRROR:-$(debian_mirror)}
 export MORVANE_DEBIAN_MIRROR
 
-# make_minimal_debian RELEASE ROOT [ARCH]: a fresh minimal Debian of that
-# release (debootstrap's minbase: no compiler, no X, no Mesa) in the empty
-# folder ROOT, ready to chroot into with /proc, /sys and /dev mounted;
-# undone by remove_minimal_debian. ARCH is a Debian architecture, this
-# machine's by default; another one's programs run under emulation. debootstrap
-# runs once per release and architecture: its result is kept as
-# build/minimal-debian/CODENAME-ARCH.tar.
-make_minimal_debian() {
-    local release arch="${3:-$(dpkg --print-architecture)}" root="$2" codename script=()
-    release=$(debian_number "$1")
-    codename=$(debian_codename "$release")
-    # debootstrap knows testing by no code name of its own (Debian 12's has
-    # no script for forky): unstable's script makes it.
-    [ "$release" != "$TESTING_RELEASE" ] || script=(/usr/share/debootstrap/scripts/sid)
-    [ "$arch" = "$(dpkg --print-architecture)" ] || enable_emulation "$arch"
-    local name="$MORVANE_ROOT/build/minimal-debian/$codename-$arch"
-    local tarball="$name.tar"
-    if [ ! -f "$tarball" ]; then
-        ensure_packages debootstrap
-        mkdir -p "$(dirname "$tarball")"
-        rm -rf --one-file-system "$name"
-        echo "    debootstrap --variant=minbase --arch=$arch $codename (Debian $release), once"
-        debootstrap --variant=minbase --arch="$arch" "$codename" "$name" "$(debian_mirror)" "${script[@]}" \
-            > "$name.log" 2>&1 ||
-            { tail -n 20 "$name.log" >&2; fail "debootstrap could not make Debian $release for $arch (log above)"; }
-        tar -C "$name" -cf "$tarball.partial" . && mv "$tarball.partial" "$tarball"
-        rm -rf --one-file-system "$name"
-    fi
-    mkdir -p "$root"
-    tar -C "$root" -xf "$tarball"
-    # As an installed system has them: the release's updates and security
-    # updates besides the release itself. Testing takes its updates in the
-    # release itself; a mirror's testing index can be older than its
-    # Valid-Until date (a snapshot's always is), which apt is told to allow.
-    if [ "$release" = "$TESTING_RELEASE" ]; then
-        echo "deb $(debian_mirror) $codename main" > "$root/etc/apt/sources.list"
-        echo 'Acquire::Check-Valid-Until "false";' > "$root/etc/apt/apt.conf.d/99morvane-testing"
-    else
-        cat > "$root/etc/apt/sources.list" <<EOF
-deb $(debian_mirror) $codename main
-deb $(debian_mirror) $codename-updates main
-deb $(debian_mirror security) $codename-security main
-EOF
-    fi
-    mount -t proc proc "$root/proc"
-    mount -t sysfs sysfs "$root/sys"
-    mount --bind /dev "$root/dev"
-    mount --bind /dev/pts "$root/dev/pts"
-    # Shared memory of its own (browsers need it), not the machine's.
-    mount -t tmpfs tmpfs "$root/dev/shm"
-    # It reaches the network as this machine does: through its name servers,
-    # trusting the certificates it trusts (a proxy's too, where it has one),
-    # with its npm settings.
-    cp /etc/resolv.conf "$root/etc/resolv.conf"
-    local file
-    for file in /etc/ssl/certs/ca-certificates.crt /usr/local/share/ca-certificates /etc/npmrc; do
-        if [ -e "$file" ]; then
-            mkdir -p "$root$(dirname "$file")"
-            cp -a "$file" "$root$(dirname "$file")/"
-        fi
-    done
+# The time the packages and the zip carry in every time stamp, unless
+# SOURCE_DATE_EPOCH says otherwise: the last commit's, which the build reads
+# itself (packaging/). A fresh system for a clone has no git to read it
+# with, so it is given there (scripts/on-debian).
+last_commit_time() {
+    git -C "$MORVANE_ROOT" log -1 --format=%ct
 }
 
 # enable_emulation ARCH: programs of that Debian architecture run on this
-# machine under qemu's user-mode emulation, in chroots too: the kernel
-# (binfmt_misc) hands them to qemu, whose program it opens once, when the
-# format is registered (the F in the flags of Debian's formats).
+# machine under qemu's user-mode emulation, in chroots too. The kernel hands
+# them to qemu through binfmt_misc, which a machine without a binfmt service
+# has neither mounted nor told of qemu's formats; arch-test then says
+# whether they run.
 enable_emulation() {
-    local cpu
-    ensure_packages qemu-user-static dpkg-dev
-    cpu=$(dpkg-architecture -a"$1" -qDEB_HOST_GNU_CPU 2>/dev/null)
-    mountpoint -q /proc/sys/fs/binfmt_misc || mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
-    if [ ! -e "/proc/sys/fs/binfmt_misc/qemu-$cpu" ]; then
-        [ -f "/usr/lib/binfmt.d/qemu-$cpu.conf" ] || fail "qemu-user-static has no binfmt format for $1 ($cpu)"
-        cat "/usr/lib/binfmt.d/qemu-$cpu.conf" > /proc/sys/fs/binfmt_misc/register
+    ensure_packages qemu-user-static binfmt-support arch-test
+    mountpoint -q /proc/sys/fs/binfmt_misc || as_root mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
+    as_root update-binfmts --enable
+    arch-test "$1" >/dev/null || fail "this machine cannot run $1 programs, even under qemu (arch-test $1)"
+}
+
+# fresh_debian RELEASE ARCH [MMDEBSTRAP_OPTION...]: a fresh minimal Debian
+# of that release (12, 13, or testing) and Debian architecture, made by
+# mmdebstrap from this machine's mirror, with the given options: their
+# hooks run in it (each gets the system's folder as $1, and mmdebstrap
+# mounts /proc, /sys and /dev there meanwhile). The system is gone after.
+# Another architecture's programs run there under qemu's emulation.
+#
+# As an installed system has them, it takes the release's updates and
+# security updates; testing takes its updates in the release itself, and a
+# mirror's testing index can be older than its Valid-Until date, which apt is
+# told to allow. apt tries a failed download again, waiting up to a minute,
+# as a mirror mid-sync needs. The system reaches the network as this
+# machine does: through its name servers (mmdebstrap copies them), trusting
+# the certificates it trusts (a proxy's too, where it has one), with its npm
+# settings.
+fresh_debian() {
+    local release arch="$2" codename
+    release=$(debian_number "$1")
+    codename=$(debian_codename "$release")
+    shift 2
+    ensure_packages mmdebstrap
+    [ "$arch" = "$(dpkg --print-architecture)" ] || enable_emulation "$arch"
+    local sources=("deb $(debian_mirror) $codename main")
+    local options=(--variant=minbase --arch="$arch"
+                   --aptopt='Acquire::Retries "5"' --aptopt='Acquire::Retries::Delay::Maximum "60"')
+    if [ "$release" = "$TESTING_RELEASE" ]; then
+        options+=(--aptopt='Acquire::Check-Valid-Until "false"')
+    else
+        sources+=("deb $(debian_mirror) $codename-updates main" "deb $(debian_mirror security) $codename-security main")
     fi
+    local file
+    for file in /etc/ssl/certs/ca-certificates.crt /usr/local/share/ca-certificates /etc/npmrc; do
+        if [ -e "$file" ]; then
+            options+=("--customize-hook=mkdir -p \"\$1$(dirname "$file")\" && cp -a $file \"\$1$(dirname "$file")/\"")
+        fi
+    done
+    echo "    mmdebstrap: a fresh minimal Debian $release ($codename) for $arch"
+    mmdebstrap --quiet "${options[@]}" "$@" "$codename" /dev/null "${sources[@]}" ||
+        fail "in a fresh Debian $release for $arch (above: why; \"Mirror sync in progress?\" means the mirror is" \
+             "mid-sync, try again later)"
 }
 
 # ensure_architecture ARCH: apt installs packages of that architecture too
@@ -235,19 +218,6 @@ ensure_architecture() {
     if [ "$1" != "$(dpkg --print-architecture)" ] && ! dpkg --print-foreign-architectures | grep -qx "$1"; then
         as_root dpkg --add-architecture "$1"
     fi
-}
-
-# remove_minimal_debian ROOT: unmounts everything under ROOT, innermost
-# first, then deletes it, never crossing into a file system still mounted
-# there (the machine's /dev above all).
-remove_minimal_debian() {
-    local root="$1" mountpoint
-    [ -d "$root" ] || return 0
-    root=$(realpath "$root")
-    while read -r mountpoint; do
-        umount "$mountpoint" 2>/dev/null || umount -l "$mountpoint"
-    done < <(awk -v root="$root" '$2 == root || index($2, root "/") == 1 { print $2 }' /proc/mounts | sort -r)
-    rm -rf --one-file-system "$root"
 }
 
 # The commit the last scripts/release made build/release/ from, as
@@ -279,10 +249,11 @@ build_preset() {
     (cd "$MORVANE_ROOT" && "${command[@]}")
 }
 
-# build_checks [TARGET...]: what the checks of another build run on (the
-# program tests and the X session helper, dev preset), and the given targets.
+# build_dev_checks [TARGET...]: what the checks of the other builds run in
+# the dev build (build/dev): the program tests and the X session helper,
+# and the given targets.
 # shellcheck disable=SC2120 # the extra targets are optional
-build_checks() {
+build_dev_checks() {
     build_preset dev morvane_program_tests morvane_x_session "$@"
 }
 
@@ -314,24 +285,45 @@ drive_page() {
     node "$MORVANE_ROOT/tools/page_driver/drive_page.cjs" --page "$(preset_dir web)/morvane.html" "$@"
 }
 
-# What checking the Debian package needs: Debian's own checkers, and
-# debootstrap for the fresh system it is installed into.
+# What checking the Debian package needs: Debian's own checkers, and for the
+# checks of the installed package, mmdebstrap for the fresh systems and
+# piuparts for installing, removing and purging it there.
 # shellcheck disable=SC2034 # used by the scripts that source this file
-PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils appstream devscripts debootstrap)
+PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils appstream devscripts)
+# shellcheck disable=SC2034
+INSTALL_CHECK_PACKAGES=(mmdebstrap piuparts)
 
-# check_package_on_releases DEB: installs this machine's package into a fresh
-# minimal Debian of each release it is for, runs it there and removes it
-# (tests/package/check_installed_package). A package is for the release it
-# is built on and the stable ones after it (one built on testing, for
-# testing alone).
-check_package_on_releases() {
-    local deb="$1" here release
-    here=$(debian_release) || fail "this machine runs no Debian release the package is checked on"
-    for release in $(printf '%s\n' "$here" "${DEBIAN_RELEASES[@]}" | sort -nu); do
-        [ "$release" -ge "$here" ] || continue
-        step "installing $(basename "$deb") into a fresh minimal Debian $release and checking it there"
-        "$MORVANE_ROOT/tests/package/check_installed_package" "$deb" "$release"
+# The releases a package is for, by the one its version names (+debN): that
+# one and the stable ones after it, or testing alone.
+package_releases() {
+    local built
+    built=$(dpkg-deb -f "$1" Version | sed -n 's/.*+deb\([0-9]*\)$/\1/p')
+    [ -n "$built" ] || { echo "$1 names no Debian release in its version" >&2; return 1; }
+    printf '%s\n' "$built" "${DEBIAN_RELEASES[@]}" | sort -nu | awk -v built="$built" '$1 >= built'
+}
+
+# check_installed RELEASE DEB...: packages of one architecture, checked in
+# one fresh minimal Debian of that release and architecture, which has
+# neither freeglut nor Mesa: piuparts installs, removes and purges each in a
+# copy of that system as it was made, then each is installed there with apt
+# in turn and the installed program's checks run (ctest --preset installed,
+# or emulated where the architecture is not this machine's and its programs
+# run under qemu).
+check_installed() {
+    local release="$1"; shift
+    local arch preset=installed deb
+    arch=$(dpkg-deb -f "$1" Architecture)
+    [ "$arch" = "$(dpkg --print-architecture)" ] || preset=emulated
+    local base="$MORVANE_ROOT/build/fresh-debian-$release-$arch.tar.gz"
+    local hooks=("--customize-hook=tar --one-file-system -C \"\$1\" -czf $(printf %q "$base") .")
+    for deb in "$@"; do
+        [ "$(dpkg-deb -f "$deb" Architecture)" = "$arch" ] || fail "$deb is not for $arch"
+        hooks+=("--customize-hook=echo $(printf %q "    checking $(basename "$deb") there (ctest --preset $preset)") &&
+cd $(printf %q "$MORVANE_ROOT") && MORVANE_INSTALLED_ROOT=\"\$1\" MORVANE_PACKAGE_FILE=$(printf %q "$deb") \
+MORVANE_FRESH_DEBIAN=$(printf %q "$base") ctest --preset $preset")
     done
+    fresh_debian "$release" "$arch" --include=man-db "${hooks[@]}"
+    rm -f "$base"
 }
 
 # The Debian architectures the package is cross-built for besides this
@@ -359,4 +351,4 @@ ensure_cross_packages() {
 
 # What cross-building the Windows programs needs.
 # shellcheck disable=SC2034 # used by the scripts that source this file
-WINDOWS_PACKAGES=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 dpkg-dev file icoutils ca-certificates)
+WINDOWS_PACKAGES=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 dpkg-dev icoutils ca-certificates)

@@ -123,7 +123,8 @@ protected:
     {
         command = programCommand(GetParam());
         ASSERT_FALSE(command.empty()) << GetParam().buildVariable
-                                      << " does not name the build to run (the test preset of the same name sets it)";
+                                      << " does not name the build to run (the test preset of the same name sets"
+                                         " it; for an installed package, scripts/package --check)";
         const std::string build = command[GetParam().launcher.count];
         ASSERT_TRUE(std::filesystem::exists(build)) << "there is no " << build << " (scripts/windows, scripts/web"
                                                        " and scripts/package --check make the builds)";

@@ -10,6 +10,7 @@
 #include "frame_window.h"
 #include "icons.h"
 #include "image.h"
+#include "running_program.h"
 #include "x_server.h"
 #include "x_window.h"
 
@@ -19,8 +20,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <iostream>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -140,72 +141,30 @@ Image contactSheet(Display* display, const std::vector<Frame>& frames)
 // window in small and at 256 as a frame of it.
 constexpr long iconTick = 21;
 
-void put16(std::string& out, unsigned value)
-{
-    out += static_cast<char>(value & 0xff);
-    out += static_cast<char>((value >> 8) & 0xff);
-}
-
 void put32(std::string& out, unsigned value)
 {
-    put16(out, value & 0xffff);
-    put16(out, value >> 16);
-}
-
-std::string fileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// One image of a Windows icon as a bitmap: a BITMAPINFOHEADER of twice the
-// height, the colours bottom-up as 32-bit BGRA, then an all-clear AND mask.
-std::string iconBitmap(const Image& image)
-{
-    std::string out;
-    put32(out, 40);
-    put32(out, static_cast<unsigned>(image.width));
-    put32(out, static_cast<unsigned>(image.height * 2));
-    put16(out, 1);
-    put16(out, 32);
-    for (int i = 0; i < 6; ++i) {
-        put32(out, 0);
+    for (int shift = 0; shift < 32; shift += 8) {
+        out += static_cast<char>((value >> shift) & 0xff);
     }
-    for (int y = image.height - 1; y >= 0; --y) {
-        for (int x = 0; x < image.width; ++x) {
-            const std::uint8_t* p = image.at(x, y);
-            out += {static_cast<char>(p[2]), static_cast<char>(p[1]), static_cast<char>(p[0]), '\xff'};
+}
+
+// A Windows .ico of the PNGs already written in the folder, made by icotool:
+// 32-bit bitmaps up to 64 pixels, which every Windows reads, and above that
+// the PNGs as they are, as Windows keeps its large icons.
+void writeWindowsIcon(const std::string& path, const std::filesystem::path& folder)
+{
+    std::vector<std::string> command = {"icotool", "--create", "--output=" + path};
+    for (const int size : windowsIconSizes) {
+        const std::string png = iconPngPath(folder, size).string();
+        if (size <= 64) {
+            command.insert(command.end(), {"--bit-depth=32", png});
+        } else {
+            command.push_back("--raw=" + png);
         }
     }
-    const size_t maskRow = static_cast<size_t>((image.width + 31) / 32 * 4);
-    out.append(maskRow * image.height, '\0');
-    return out;
-}
-
-// A Windows .ico of the given sizes: bitmaps up to 64 pixels, which every
-// Windows reads, and above that the PNGs already written in the folder, as
-// Windows keeps its large icons.
-void writeWindowsIcon(const std::string& path, const std::filesystem::path& folder,
-                      const std::map<int, Image>& images)
-{
-    std::string directory;
-    std::string data;
-    put16(directory, 0);
-    put16(directory, 1);
-    put16(directory, static_cast<unsigned>(windowsIconSizes.size()));
-    const size_t headers = 6 + 16 * windowsIconSizes.size();
-    for (const int size : windowsIconSizes) {
-        const std::string entry = size <= 64 ? iconBitmap(images.at(size)) : fileBytes(iconPngPath(folder, size).string());
-        directory += static_cast<char>(size % 256);
-        directory += static_cast<char>(size % 256);
-        directory.append(2, '\0');
-        put16(directory, 1);
-        put16(directory, 32);
-        put32(directory, static_cast<unsigned>(entry.size()));
-        put32(directory, static_cast<unsigned>(headers + data.size()));
-        data += entry;
+    if (!runToCompletion(command, std::chrono::seconds(60)).succeeded()) {
+        throw std::runtime_error("icotool could not make " + path + " (is icoutils installed?)");
     }
-    std::ofstream(path, std::ios::binary) << directory << data;
 }
 
 // The value of an X11 window's _NET_WM_ICON property: for each size its
@@ -244,7 +203,7 @@ std::vector<std::string> writeIcons(const std::filesystem::path& folder)
         writePng(paths.back(), images[size]);
     }
     paths.push_back((folder / "morvane.ico").string());
-    writeWindowsIcon(paths.back(), folder, images);
+    writeWindowsIcon(paths.back(), folder);
     paths.push_back((folder / "net_wm_icon.bin").string());
     writeX11Icon(paths.back(), images);
     return paths;
