@@ -285,11 +285,12 @@ drive_page() {
     node "$MORVANE_ROOT/tools/page_driver/drive_page.cjs" --page "$(preset_dir web)/morvane.html" "$@"
 }
 
-# What checking the Debian package needs: Debian's own checkers, and for the
+# What checking the Debian package needs: Debian's own checkers (a software
+# centre's catalogue maker among them), and for the
 # checks of the installed package, mmdebstrap for the fresh systems and
 # piuparts for installing, removing and purging it there.
 # shellcheck disable=SC2034 # used by the scripts that source this file
-PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils appstream devscripts)
+PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils appstream appstream-compose devscripts)
 # shellcheck disable=SC2034
 INSTALL_CHECK_PACKAGES=(mmdebstrap piuparts)
 
@@ -302,25 +303,34 @@ package_releases() {
     printf '%s\n' "$built" "${DEBIAN_RELEASES[@]}" | sort -nu | awk -v built="$built" '$1 >= built'
 }
 
+# The processor qemu emulates for a foreign architecture's installed checks:
+# that of the oldest Raspberry Pi its package is said to be for
+# (docs/packages.md), a Pi 3's Cortex-A53 for arm64 and a Pi 2's Cortex-A7
+# for armhf, rather than qemu's own most capable one.
+declare -A EMULATED_PROCESSORS=([arm64]=cortex-a53 [armhf]=cortex-a7)
+
 # check_installed RELEASE DEB...: packages of one architecture, checked in
 # one fresh minimal Debian of that release and architecture, which has
 # neither freeglut nor Mesa: piuparts installs, removes and purges each in a
 # copy of that system as it was made, then each is installed there with apt
 # in turn and the installed program's checks run (ctest --preset installed,
 # or emulated where the architecture is not this machine's and its programs
-# run under qemu).
+# run under qemu, on the processor named above).
 check_installed() {
     local release="$1"; shift
-    local arch preset=installed deb
+    local arch preset=installed deb processor=""
     arch=$(dpkg-deb -f "$1" Architecture)
-    [ "$arch" = "$(dpkg --print-architecture)" ] || preset=emulated
+    if [ "$arch" != "$(dpkg --print-architecture)" ]; then
+        preset=emulated
+        processor="QEMU_CPU=${EMULATED_PROCESSORS[$arch]:?no processor named for $arch} "
+    fi
     local base="$MORVANE_ROOT/build/fresh-debian-$release-$arch.tar.gz"
     local hooks=("--customize-hook=tar --one-file-system -C \"\$1\" -czf $(printf %q "$base") .")
     for deb in "$@"; do
         [ "$(dpkg-deb -f "$deb" Architecture)" = "$arch" ] || fail "$deb is not for $arch"
         hooks+=("--customize-hook=echo $(printf %q "    checking $(basename "$deb") there (ctest --preset $preset)") &&
 cd $(printf %q "$MORVANE_ROOT") && MORVANE_INSTALLED_ROOT=\"\$1\" MORVANE_PACKAGE_FILE=$(printf %q "$deb") \
-MORVANE_FRESH_DEBIAN=$(printf %q "$base") ctest --preset $preset")
+MORVANE_FRESH_DEBIAN=$(printf %q "$base") ${processor}ctest --preset $preset")
     done
     fresh_debian "$release" "$arch" --include=man-db "${hooks[@]}"
     rm -f "$base"

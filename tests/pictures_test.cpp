@@ -66,6 +66,19 @@ TEST_F(Pictures, ContactSheetShowsOneCycleInRowsOfEight)
     EXPECT_EQ(centre(37), 255);  // tick 38: reset, the squares are out again
 }
 
+// The animation the README shows is the one the tool draws now, frame for
+// frame (scripts/pictures docs draws it again).
+TEST_F(Pictures, InTheReadmeIsTheAnimationTheToolDraws)
+{
+    const AnimatedGif shown = readAnimatedGif(std::string(MORVANE_DOCS) + "/morvane.gif");
+    const AnimatedGif drawn = readAnimatedGif((folder / "morvane.gif").string());
+    ASSERT_EQ(shown.frames.size(), drawn.frames.size());
+    EXPECT_EQ(shown.delays, drawn.delays);
+    for (size_t i = 0; i < shown.frames.size(); ++i) {
+        EXPECT_TRUE(shown.frames[i].rgb == drawn.frames[i].rgb) << "frame " << i << " of docs/morvane.gif";
+    }
+}
+
 // The icons kept in the repository in every form (PNGs, the page's favicon
 // among them, the Windows icon and the X11 window's) are the ones the tool
 // draws now: the PNGs pixel for pixel, the others byte for byte.

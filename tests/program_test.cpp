@@ -42,9 +42,19 @@ const std::pair<std::string, std::string> seenClass{"morvane", "Morvane"};
 class ProgramStart : public ::testing::TestWithParam<NamedCase<std::vector<std::string>>> {};
 
 // Other arguments are GLUT's to take or leave; none may change the program.
+// An argument "DISPLAY" stands for the test display, named on the command
+// line to a program that has none in its environment.
 TEST_P(ProgramStart, OpensItsWindowAndShowsAWhiteFirstFrame)
 {
-    RunningProgram program(programCommand(linuxProgram, GetParam().value), testDisplay());
+    std::vector<std::string> args = GetParam().value;
+    std::string environmentDisplay = testDisplay();
+    for (std::string& arg : args) {
+        if (arg == "DISPLAY") {
+            arg = testDisplay();
+            environmentDisplay.clear();
+        }
+    }
+    RunningProgram program(programCommand(linuxProgram, args), environmentDisplay);
     XConnection x(testDisplay());
     Window window = None;
     ASSERT_TRUE(findProgramWindow(x.get(), programStartTimeout, window));
@@ -68,37 +78,11 @@ TEST_P(ProgramStart, OpensItsWindowAndShowsAWhiteFirstFrame)
 INSTANTIATE_TEST_SUITE_P(CommandLines, ProgramStart,
                          ::testing::Values(NamedCase<std::vector<std::string>>{"plain", {}},
                                            NamedCase<std::vector<std::string>>{"extraArguments", {"foo", "--bar"}},
+                                           NamedCase<std::vector<std::string>>{"displayOption", {"-display", "DISPLAY"}},
                                            // GLUT takes it, then the program sets its own place and size.
                                            NamedCase<std::vector<std::string>>{"geometry",
                                                                                {"-geometry", "300x200+50+60"}}),
                          ::testing::PrintToStringParamName());
-
-// Closed from its title bar: the window manager asks with WM_DELETE_WINDOW,
-// and the program ends at once, with success.
-TEST(ProgramClose, EndsWithStatusZeroPromptly)
-{
-    // On its way out GLUT closes the display, and Mesa unloads its driver
-    // before the leak check of a sanitizer build runs at exit: what the
-    // driver kept then belongs to no library, and no suppression can name
-    // it. That check is left out for this one program.
-    const char* const sanitizer = std::getenv("ASAN_OPTIONS");
-    const std::string kept = sanitizer == nullptr ? "" : sanitizer;
-    setenv("ASAN_OPTIONS", (kept + ":detect_leaks=0").c_str(), 1);
-    RunningProgram program(programCommand(linuxProgram), testDisplay());
-    if (sanitizer == nullptr) {
-        unsetenv("ASAN_OPTIONS");
-    } else {
-        setenv("ASAN_OPTIONS", kept.c_str(), 1);
-    }
-    XConnection x(testDisplay());
-    Window window = None;
-    ASSERT_TRUE(findProgramWindow(x.get(), programStartTimeout, window));
-    ASSERT_GE(program.readLines(3, programStartTimeout).size(), 3u);
-    ASSERT_TRUE(askToClose(x.get(), window)) << "the window does not take WM_DELETE_WINDOW";
-    const std::optional<int> status = program.waitForExit(Milliseconds(5000));
-    ASSERT_TRUE(status.has_value()) << "still running five seconds after its window was closed";
-    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "status " << *status;
-}
 
 class ProgramWithoutDisplay : public ::testing::TestWithParam<NamedCase<const char*>> {};
 
@@ -218,6 +202,42 @@ INSTANTIATE_TEST_SUITE_P(Builds, ProgramWindowRun,
                                            emulatedPackage),
                          ::testing::PrintToStringParamName());
 
+// Closed from its title bar: the window manager asks with WM_DELETE_WINDOW,
+// and the program ends at once, with success; under wine too, as a Windows
+// user closes its window.
+class ProgramClose : public ProgramRun {};
+
+TEST_P(ProgramClose, EndsWithStatusZeroPromptly)
+{
+    // On its way out GLUT closes the display, and Mesa unloads its driver
+    // before the leak check of a sanitizer build runs at exit: what the
+    // driver kept then belongs to no library, and no suppression can name
+    // it. That check is left out for this one program.
+    const char* const sanitizer = std::getenv("ASAN_OPTIONS");
+    const std::string kept = sanitizer == nullptr ? "" : sanitizer;
+    setenv("ASAN_OPTIONS", (kept + ":detect_leaks=0").c_str(), 1);
+    RunningProgram program(command, testDisplay());
+    if (sanitizer == nullptr) {
+        unsetenv("ASAN_OPTIONS");
+    } else {
+        setenv("ASAN_OPTIONS", kept.c_str(), 1);
+    }
+    XConnection x(testDisplay());
+    Window window = None;
+    ASSERT_TRUE(findProgramWindow(x.get(), GetParam().startTimeout, window));
+    ASSERT_GE(program.readLines(3, GetParam().startTimeout).size(), 3u);
+    ASSERT_TRUE(askToClose(x.get(), window)) << "the window does not take WM_DELETE_WINDOW";
+    // Wine takes a while to take a program down.
+    const Milliseconds allowed = std::max(Milliseconds(5000), GetParam().startTimeout / 3);
+    const std::optional<int> status = program.waitForExit(allowed);
+    ASSERT_TRUE(status.has_value()) << "still running " << allowed.count() << " ms after its window was closed";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "status " << *status;
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, ProgramClose,
+                         ::testing::Values(linuxProgram, windows64UnderWine, windows32UnderWine),
+                         ::testing::PrintToStringParamName());
+
 // The keys of a desktop entry's [Desktop Entry] group.
 std::map<std::string, std::string> desktopEntry(const std::filesystem::path& path)
 {
@@ -291,6 +311,12 @@ TEST_P(MenuEntryRun, StartsTheProgramWhoseWindowAndIconItNames)
                           [&] { return windowClassOf(x.get(), window).second == entry["StartupWMClass"]; }))
         << "the window's class is " << windowClassOf(x.get(), window).second << ", the entry's StartupWMClass "
         << entry["StartupWMClass"];
+    // The menu names it as its window is titled; started from there, its
+    // trace goes nowhere (nobody reads it, and a desktop would keep it), and
+    // no busy cursor waits for a startup notification it never sends.
+    EXPECT_EQ(entry["Name"], seenTitle);
+    EXPECT_TRUE(program.readLines(1, Milliseconds(1000)).empty()) << "the trace of a program started from the menu";
+    EXPECT_EQ(entry["StartupNotify"], "false");
 
     for (const int size : iconSizes) {
         const std::string side = std::to_string(size);

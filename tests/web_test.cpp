@@ -11,6 +11,7 @@
 #include "animation.h"
 #include "display_environment.h"
 #include "expected_animation.h"
+#include "icons.h"
 #include "image.h"
 #include "named_case.h"
 #include "program_checks.h"
@@ -27,13 +28,14 @@ namespace {
 const auto* const display = ::testing::AddGlobalTestEnvironment(new PrivateDisplayEnvironment);
 
 // What the driver printed: the trace, how many of its lines had come when
-// the driver did something ("# paused"), what the pause button said then
-// ("# button paused: Play"), and what it measured at the end ("# fact NAME
-// VALUE").
+// the driver did something ("# paused"), what the page said then, by what
+// said it ("# button paused: Play", "# notice paused: "; the title has no
+// event: "# title: Morvane"), and what it measured at the end ("# fact
+// NAME VALUE").
 struct PageReport {
     std::vector<std::string> trace;
     std::map<std::string, size_t> linesBefore;
-    std::map<std::string, std::string> buttonSays;
+    std::map<std::string, std::map<std::string, std::string>> says;
     std::map<std::string, double> facts;
 };
 
@@ -57,9 +59,12 @@ PageReport runPage(const std::vector<std::string>& args, const std::string& fold
             double value = 0;
             fact >> name >> value;
             report.facts[name] = value;
-        } else if (line.rfind("# button ", 0) == 0 && line.find(": ") != std::string::npos) {
-            const size_t colon = line.find(": ");
-            report.buttonSays[line.substr(9, colon - 9)] = line.substr(colon + 2);
+        } else if (line.rfind("# ", 0) == 0 && line.find(':') != std::string::npos) {
+            const size_t colon = line.find(':');
+            const std::string who = line.substr(2, colon - 2);
+            const size_t space = who.find(' ');
+            report.says[who.substr(0, space)][space == std::string::npos ? "" : who.substr(space + 1)] =
+                colon + 2 <= line.size() ? line.substr(colon + 2) : "";
         } else if (line.rfind("# ", 0) == 0) {
             report.linesBefore[line.substr(2)] = report.trace.size();
         } else {
@@ -73,6 +78,7 @@ struct PageRun {
     const char* name;
     std::vector<std::string> args;  // the driver's, besides the page
     int ratio;
+    bool narrow = false;  // a screen narrower than the picture and the trace side by side
 };
 
 void PrintTo(const PageRun& run, std::ostream* out)
@@ -120,13 +126,26 @@ TEST_P(PageRuns, ShowsTheExactFramesAndTraceAndStaysQuiet)
     if (startedPaused) {
         EXPECT_EQ(report.facts.at("lines-before-first-click"), 0) << "lines came before Play was pressed";
     }
-    // The button names what pressing it does.
-    const std::map<std::string, std::string> buttonWords = {
-        {"start", startedPaused ? "Play" : "Pause"}, {"paused", "Play"}, {"played", "Pause"}};
-    ASSERT_EQ(report.buttonSays.count("start"), 1u) << "the driver did not read the button";
-    for (const auto& [event, words] : report.buttonSays) {
-        EXPECT_EQ(words, buttonWords.at(event)) << "the button's words at " << event;
+    // The button names what pressing it does. The notice over the picture
+    // says why it waits when it starts under reduced motion, and that the
+    // trace goes on while the browser has taken the graphics away; at any
+    // other time it says nothing.
+    auto says = report.says;
+    ASSERT_EQ(says["button"].count("start"), 1u) << "the driver did not read the button";
+    for (const auto& [event, words] : says["button"]) {
+        EXPECT_EQ(words, event == "paused" || (event == "start" && startedPaused) ? "Play" : "Pause")
+            << "the button's words at " << event;
     }
+    const std::map<std::string, std::string> noticeSays = {{"start", startedPaused ? "reduced motion" : ""},
+                                                           {"context lost", "The trace goes on"}};
+    for (const auto& [event, words] : says["notice"]) {
+        const std::string wanted = noticeSays.count(event) ? noticeSays.at(event) : "";
+        EXPECT_TRUE(wanted.empty() ? words.empty() : words.find(wanted) != std::string::npos)
+            << "the notice at " << event << " says \"" << words << "\"";
+    }
+    // In a tab or a bookmark: the page's title, and Morvane's icon.
+    EXPECT_EQ(says["title"][""], "Morvane");
+    EXPECT_TRUE(readPng((folder / "favicon.png").string()).rgb == morvaneIcon(32).rgb) << "the favicon is not Morvane's";
     // The panel shows the trace newest first; fed 350 more lines, it keeps
     // the last 300 of them, the newest on top.
     EXPECT_EQ(report.facts.at("panel-shows-trace-newest-first"), 1);
@@ -138,10 +157,21 @@ TEST_P(PageRuns, ShowsTheExactFramesAndTraceAndStaysQuiet)
             << "the trace stopped while the context was lost";
     }
 
-    // On any screen: no sideways scrolling, the whole canvas in view; and
-    // on load nothing said on the console, nothing moved, the policy holds.
+    // Someone reading older lines reaches the panel with Tab, scrolls it from
+    // the keyboard, and keeps the line they read in view while ticks come.
+    EXPECT_EQ(report.facts.at("panel-reached-by-tab"), 1);
+    EXPECT_EQ(report.facts.at("panel-scrolled-by-keyboard"), 1);
+    EXPECT_GE(report.facts.at("lines-while-reading"), 2);
+    EXPECT_EQ(report.facts.at("line-read-kept-in-view"), 1) << "new lines moved the line being read";
+
+    // On any screen: no sideways scrolling, the whole canvas in view, the
+    // trace beside the picture or, on a narrow screen, below it, and the
+    // picture described in words for a screen reader; and on load nothing
+    // said on the console, nothing moved, the policy holds.
     EXPECT_EQ(report.facts.at("sideways-scroll"), 0);
     EXPECT_EQ(report.facts.at("canvas-outside-view"), 0);
+    EXPECT_EQ(report.facts.at(run.narrow ? "trace-below-picture" : "trace-beside-picture"), 1);
+    EXPECT_GT(report.facts.at("picture-label-words"), 10);
     EXPECT_EQ(report.facts.at("console-messages"), 0);
     EXPECT_EQ(report.facts.at("page-errors"), 0);
     EXPECT_EQ(report.facts.at("inline-script-blocked"), 1);
@@ -190,7 +220,7 @@ TEST_P(PageRuns, ShowsTheExactFramesAndTraceAndStaysQuiet)
 INSTANTIATE_TEST_SUITE_P(
     Pages, PageRuns,
     ::testing::Values(PageRun{"devicePixelRatio1", {}, 1}, PageRun{"devicePixelRatio2", {}, 2},
-                      PageRun{"phone", {"--viewport", "320x568"}, 2},
+                      PageRun{"phone", {"--viewport", "320x568"}, 2, true},
                       PageRun{"keyboardPause", {"--pause-at", "1.5"}, 1},
                       PageRun{"reducedMotion", {"--reduced-motion"}, 1},
                       PageRun{"contextLostAndRestored", {"--lose-context-at", "1.5"}, 1},
@@ -200,12 +230,16 @@ INSTANTIATE_TEST_SUITE_P(
 
 class PageWithoutWebGL : public ::testing::TestWithParam<NamedCase<const char*>> {};
 
-// Said in words where the picture would be; no pause button, nothing thrown.
+// Said in words where the picture would be, with what to do about it; no
+// picture for a screen reader to describe, no pause button, nothing thrown.
 TEST_P(PageWithoutWebGL, SaysSoInsteadOfThePicture)
 {
-    const PageReport report = runPage({"--no-webgl", "--browser", GetParam().value}, "");
+    PageReport report = runPage({"--no-webgl", "--browser", GetParam().value}, "");
     ASSERT_FALSE(report.facts.empty()) << "the driver measured nothing";
-    EXPECT_GT(report.facts.at("notice-words"), 20);
+    const std::string notice = report.says["notice"]["end"];
+    EXPECT_NE(notice.find("WebGL"), std::string::npos) << notice;
+    EXPECT_NE(notice.find("reload this page"), std::string::npos) << notice;
+    EXPECT_EQ(report.facts.at("picture-label-words"), 0);
     EXPECT_EQ(report.facts.at("pause-offered"), 0);
     EXPECT_EQ(report.facts.at("page-errors"), 0);
     EXPECT_TRUE(report.trace.empty());

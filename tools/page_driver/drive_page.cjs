@@ -14,9 +14,13 @@
 //   # NAME             something it did (paused, played, context lost,
 //                      context restored, hidden, shown), between the trace
 //                      lines around it
-//   # button NAME: WORDS  at the end too, what the pause button said once
-//                      the first tick came (NAME start) and after each
+//   # button EVENT: WORDS  at the end too, what the pause button said once
+//                      the first tick came (EVENT start) and after each
 //                      pause and play
+//   # notice EVENT: WORDS  likewise, what the notice over the picture said
+//                      then (nothing when it is empty), and after the
+//                      context was lost and when it came back
+//   # title: WORDS     the page's title, as its tab and a bookmark show it
 //   # fact NAME VALUE  at the end, what it measured (see pageFacts())
 // --scale sets the device pixel ratio (default 1), --viewport the size of
 //   the window in CSS pixels (default 900x560).
@@ -35,7 +39,7 @@
 // --frames DIR copies the canvas out about every 170 ms (never while its
 //   context is lost) and writes DIR/frame-NN.png and DIR/frames.txt ("FILE
 //   BEFORE AFTER": how many trace lines the page had printed just before
-//   and just after the copy).
+//   and just after the copy), and the page's favicon as DIR/favicon.png.
 // --screenshot FILE writes a picture of the whole page at the end.
 // --bench then also runs a bare 50 ms timer chain in the same browser for
 //   as long, and prints the tick periods of both instead of the trace.
@@ -169,15 +173,19 @@ async function pageFacts() {
     script.textContent = 'window.inlineScriptRan = 1;';
     document.body.appendChild(script);
     await new Promise((resolve) => setTimeout(resolve, 100));
+    const panel = document.getElementById('trace').getBoundingClientRect();
+    const label = document.getElementById('canvas').getAttribute('aria-label') || '';
     return {
         'sideways-scroll': root.scrollWidth - root.clientWidth,
+        'trace-below-picture': panel.top >= canvas.bottom ? 1 : 0,
+        'trace-beside-picture': panel.left >= canvas.right && panel.top < canvas.bottom ? 1 : 0,
+        'picture-label-words': label.split(/\s+/).filter(Boolean).length,
         'canvas-outside-view': Math.max(0, -canvas.left) + Math.max(0, canvas.right - root.clientWidth) +
             Math.max(0, -canvas.top),
         'layout-shift': window.layoutShift,
         'inline-script-blocked': window.inlineScriptRan ? 0 : 1,
         'policy-violations-before-check': window.policyViolations - (window.inlineScriptRan ? 0 : 1),
         'pause-offered': pause.offsetParent !== null && getComputedStyle(pause).visibility === 'visible' ? 1 : 0,
-        'notice-words': document.getElementById('notice').textContent.split(/\s+/).filter(Boolean).length,
         'shortest-gap-ms': gaps.length ? Math.min(...gaps) : -1,
         'gap-after-last-click-ms': firstAfterClick === undefined ? -1 : firstAfterClick - lastClick,
         // Measured in the page: a line printed just after a click may reach
@@ -186,6 +194,31 @@ async function pageFacts() {
         'lines-between-first-clicks': clicks.length > 1 ? linesBetween(clicks[0], clicks[1]) : -1,
         'lines-while-hidden': window.shownAt === undefined ? -1 : linesBetween(window.hiddenAt, window.shownAt),
         'gap-after-shown-ms': firstAfterShown === undefined ? -1 : firstAfterShown - window.shownAt,
+    };
+}
+
+// Someone reading older lines: the panel, reached with Tab from the pause
+// button, scrolls from the keyboard (Page Down), and while they read, the
+// ticks that come move nothing in view. Runs in the driver.
+async function readingFacts(page) {
+    await page.evaluate(() => document.getElementById('pause').focus());
+    await page.keyboard.press('Tab');
+    const reached = await page.evaluate(() => document.activeElement.id === 'trace');
+    await page.keyboard.press('PageDown');
+    await sleep(500);
+    const topLine = () => page.evaluate(() => {
+        const panel = document.getElementById('trace');
+        return { line: panel.textContent.split('\n')[Math.round(panel.scrollTop / 17)],
+                 scrolled: panel.scrollTop, printed: window.traceTexts.length };
+    });
+    const before = await topLine();
+    await sleep(400);
+    const after = await topLine();
+    return {
+        'panel-reached-by-tab': reached ? 1 : 0,
+        'panel-scrolled-by-keyboard': before.scrolled > 0 ? 1 : 0,
+        'lines-while-reading': after.printed - before.printed,
+        'line-read-kept-in-view': before.scrolled > 0 && after.line === before.line ? 1 : 0,
     };
 }
 
@@ -260,6 +293,8 @@ async function loseContext(page, lost) {
         const canvas = document.getElementById('canvas');
         if (lose) {
             window.contextBack = false;
+            window.contextGone = false;
+            canvas.addEventListener('webglcontextlost', () => { window.contextGone = true; }, { once: true });
             canvas.addEventListener('webglcontextrestored', () => { window.contextBack = true; }, { once: true });
             window.loseContext = canvas.getContext('webgl').getExtension('WEBGL_lose_context');
             window.loseContext.loseContext();
@@ -267,9 +302,7 @@ async function loseContext(page, lost) {
             window.loseContext.restoreContext();
         }
     }, lost);
-    if (!lost) {
-        await page.waitForFunction(() => window.contextBack, { timeout: 10000 });
-    }
+    await page.waitForFunction((lose) => (lose ? window.contextGone : window.contextBack), { timeout: 10000 }, lost);
 }
 
 // Hides the page or shows it again, as the browser does when its tab goes
@@ -338,13 +371,16 @@ async function main() {
         await page.evaluateOnNewDocument(instrumentPage);
         await page.goto(`file://${path.resolve(options.page)}`);
         const event = (name) => process.stdout.write(`# ${name}\n`);
-        const buttonWords = [];
+        const words = [];
         const buttonSays = async (name) => {
-            buttonWords.push([name, await page.evaluate(() => document.getElementById('pause').textContent)]);
+            const said = await page.evaluate(() => ({ button: document.getElementById('pause').textContent,
+                                                      notice: document.getElementById('notice').textContent }));
+            words.push(['button', name, said.button], ['notice', name, said.notice]);
         };
 
         if (options['no-webgl']) {
             await sleep(2000);
+            await buttonSays('end');
         } else {
             if (options['reduced-motion']) {
                 await page.waitForFunction(() => !document.getElementById('pause').classList.contains('unavailable'),
@@ -387,9 +423,7 @@ async function main() {
                     const action = actions.shift();
                     await action.run();
                     event(action.name);
-                    if (action.name === 'paused' || action.name === 'played') {
-                        await buttonSays(action.name);
-                    }
+                    await buttonSays(action.name);
                 }
                 if (options.frames && !contextLost) {
                     frames.push(await page.evaluate(() => {
@@ -402,6 +436,9 @@ async function main() {
             }
             if (options.frames) {
                 fs.mkdirSync(options.frames, { recursive: true });
+                const favicon = await page.evaluate(() => document.querySelector('link[rel=icon]').href);
+                fs.writeFileSync(path.join(options.frames, 'favicon.png'),
+                                 Buffer.from(favicon.split(',')[1], 'base64'));
                 const index = frames.map((frame, i) => {
                     const name = `frame-${String(i).padStart(2, '0')}.png`;
                     fs.writeFileSync(path.join(options.frames, name),
@@ -428,13 +465,19 @@ async function main() {
         } else {
             const facts = { 'console-messages': consoleMessages, 'page-errors': pageErrors };
             checkingPolicy = true;
-            Object.assign(facts, await page.evaluate(pageFacts), await page.evaluate(tracePanelFacts));
+            Object.assign(facts, await page.evaluate(pageFacts));
+            // Reading scrolls the panel, and on a narrow screen the page too.
+            if (!options['no-webgl']) {
+                Object.assign(facts, await readingFacts(page));
+            }
+            Object.assign(facts, await page.evaluate(tracePanelFacts));
             for (const [name, value] of Object.entries(facts)) {
                 process.stdout.write(`# fact ${name} ${Number(value.toFixed ? value.toFixed(4) : value)}\n`);
             }
-            for (const [name, words] of buttonWords) {
-                process.stdout.write(`# button ${name}: ${words}\n`);
+            for (const [kind, name, said] of words) {
+                process.stdout.write(`# ${kind} ${name}: ${said}\n`);
             }
+            process.stdout.write(`# title: ${await page.title()}\n`);
         }
         await stop(0);
     } catch (error) {
