@@ -12,7 +12,8 @@
 # CPack adds a zip's files in the order the file system lists them, which
 # differs from one file system to another, and from one build to the next:
 # the zip is made again from the same files in the order of their names,
-# each with the time cpack gave them (SOURCE_DATE_EPOCH, cpack_settings).
+# by CMake's own archiver, which gives each file the time SOURCE_DATE_EPOCH
+# names (cpack_settings) and keeps no other time of it.
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
   if(package MATCHES "\\.deb$")
     file(SIZE ${package} size)
@@ -34,9 +35,8 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
     get_filename_component(staged ${CPACK_TEMPORARY_DIRECTORY} DIRECTORY)
     file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${staged} ${CPACK_TEMPORARY_DIRECTORY}/*)
     list(SORT files)
-    string(TIMESTAMP time "%Y-%m-%d %H:%M:%S" UTC)
     file(REMOVE ${package})
-    execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${package} --format=zip "--mtime=${time} UTC" -- ${files}
+    execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${package} --format=zip -- ${files}
       WORKING_DIRECTORY ${staged} COMMAND_ERROR_IS_FATAL ANY)
   endif()
 endforeach()
