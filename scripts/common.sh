@@ -48,53 +48,30 @@ as_root() {
     fi
 }
 
-# A mirror in the middle of a sync serves indexes that do not match its
-# files for a while: apt is tried three times, a minute apart.
-apt_with_retries() {
-    local attempt
-    for attempt in 1 2 3; do
-        if "$@"; then
-            return 0
-        fi
-        [ "$attempt" -eq 3 ] || { echo "    apt failed; trying again in a minute (the mirror may be mid-sync)" >&2; sleep 60; }
-    done
-    echo "apt failed three times a minute apart (above: why; \"Mirror sync in progress?\" means the mirror is" \
-         "mid-sync, try again later)" >&2
-    return 1
-}
-
-# Reads the package lists afresh.
-update_package_lists() {
-    apt_with_retries as_root apt-get update -qq
+# installed PACKAGE: dpkg has it installed.
+installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
 }
 
 # Installs those of the given Debian packages that are not installed yet; a
-# machine that has them all is left alone and apt is not touched.
+# machine that has them all is left alone and apt is not touched. A mirror in
+# the middle of a sync serves indexes that do not match its files for a
+# while: apt is tried three times, a minute apart.
 ensure_packages() {
-    local missing=() package
+    local missing=() package attempt
     for package in "$@"; do
-        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-            missing+=("$package")
-        fi
+        installed "$package" || missing+=("$package")
     done
-    if [ "${#missing[@]}" -eq 0 ]; then
-        echo "    all needed packages are installed"
-        return 0
-    fi
-    command -v apt-get >/dev/null || { echo "apt-get not found: install ${missing[*]} by hand" >&2; return 1; }
+    [ "${#missing[@]}" -gt 0 ] || { echo "    all needed packages are installed"; return 0; }
     echo "    installing: ${missing[*]}"
-    apt_with_retries update_and_install "${missing[@]}"
-}
-update_and_install() {
-    as_root apt-get update -qq &&
-        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >/dev/null
-}
-
-# apt_offers PACKAGE: it is installed, or the package lists as last read
-# have a version of it to install.
-apt_offers() {
-    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed' && return 0
-    [[ "$(apt-cache policy "$1" 2>/dev/null)" =~ Candidate:\ [^\(] ]]
+    for attempt in 1 2 3; do
+        as_root apt-get update -qq && as_root env DEBIAN_FRONTEND=noninteractive \
+            apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null && return 0
+        [ "$attempt" -eq 3 ] || { echo "    apt failed; trying again in a minute (the mirror may be mid-sync)" >&2; sleep 60; }
+    done
+    echo "apt could not install ${missing[*]} in three tries a minute apart (above: why; \"Mirror sync in" \
+         "progress?\" means the mirror is mid-sync, try again later)" >&2
+    return 1
 }
 
 # The Debian releases the project is built and checked on, by number and by
@@ -118,45 +95,31 @@ debian_codename() {
 debian_number() {
     if [ "$1" = testing ]; then echo "$TESTING_RELEASE"; else echo "$1"; fi
 }
-# The release this machine runs, by number. Testing names no VERSION_ID,
-# only its code name.
+# The release this machine runs, by number (testing names no VERSION_ID,
+# only its code name).
 debian_release() {
-    local release codename
-    release=$(sed -n 's/^VERSION_ID="\{0,1\}\([0-9]*\)"\{0,1\}$/\1/p' /etc/os-release 2>/dev/null)
-    codename=$(sed -n 's/^VERSION_CODENAME=//p' /etc/os-release 2>/dev/null)
-    if [ -z "$release" ] && [ "$codename" = "$(debian_codename testing)" ]; then
-        release=$TESTING_RELEASE
-    fi
-    debian_codename "$release" >/dev/null || return 1
-    echo "$release"
+    local release
+    # shellcheck source=/dev/null
+    release=$(. /etc/os-release && if [ "${VERSION_CODENAME:-}" = "$(debian_codename testing)" ]; then
+                  echo "$TESTING_RELEASE"; else echo "${VERSION_ID:-}"; fi)
+    debian_codename "$release" >/dev/null && echo "$release"
 }
 
-# The machine's own Debian mirror, from either style of apt sources; with
-# "security", its mirror of Debian's security updates.
+# The machine's own Debian mirror, as apt has it; with "security", its
+# mirror of Debian's security updates.
 debian_mirror() {
-    local uris filter=(-v security) fallback=http://deb.debian.org/debian
-    if [ "${1:-}" = security ]; then
-        filter=(security)
-        fallback=http://deb.debian.org/debian-security
-    fi
-    uris=$( { cat /etc/apt/sources.list.d/*.sources 2>/dev/null | sed -n 's/^URIs: *\([^ ]*\).*/\1/p'
-              sed -n 's/^deb \(\[[^]]*\] \)\{0,1\}\([^ ]*\) .*/\2/p' /etc/apt/sources.list 2>/dev/null; } |
-            grep "${filter[@]}" | head -n 1 || true)
-    echo "${uris:-$fallback}"
+    local filter=(-v security) uri
+    [ "${1:-}" != security ] || filter=(security)
+    # shellcheck disable=SC2016 # apt's own placeholder
+    uri=$(apt-get indextargets --format '$(REPO_URI)' 2>/dev/null | grep "${filter[@]}" | head -n 1 || true)
+    uri=${uri:-http://deb.debian.org/debian${1:+-security}/}
+    echo "${uri%/}"
 }
 
 # The windows presets fetch freeglut's source from the Debian archive
 # (cmake/windows_freeglut.cmake): from this machine's mirror.
 MORVANE_DEBIAN_MIRROR=${MORVANE_DEBIAN_MIRROR:-$(debian_mirror)}
 export MORVANE_DEBIAN_MIRROR
-
-# The time the packages and the zip carry in every time stamp, unless
-# SOURCE_DATE_EPOCH says otherwise: the last commit's, which the build reads
-# itself (packaging/). A fresh system for a clone has no git to read it
-# with, so it is given there (scripts/on-debian).
-last_commit_time() {
-    git -C "$MORVANE_ROOT" log -1 --format=%ct
-}
 
 # enable_emulation ARCH: programs of that Debian architecture run on this
 # machine under qemu's user-mode emulation, in chroots too. The kernel hands
@@ -200,12 +163,8 @@ fresh_debian() {
     else
         sources+=("deb $(debian_mirror) $codename-updates main" "deb $(debian_mirror security) $codename-security main")
     fi
-    local file
-    for file in /etc/ssl/certs/ca-certificates.crt /usr/local/share/ca-certificates /etc/npmrc; do
-        if [ -e "$file" ]; then
-            options+=("--customize-hook=mkdir -p \"\$1$(dirname "$file")\" && cp -a $file \"\$1$(dirname "$file")/\"")
-        fi
-    done
+    options+=("--customize-hook=tar -C / -c --ignore-failed-read etc/ssl/certs/ca-certificates.crt \
+usr/local/share/ca-certificates etc/npmrc 2>/dev/null | tar -C \"\$1\" -x")
     echo "    mmdebstrap: a fresh minimal Debian $release ($codename) for $arch"
     mmdebstrap --quiet "${options[@]}" "$@" "$codename" /dev/null "${sources[@]}" ||
         fail "in a fresh Debian $release for $arch (above: why; \"Mirror sync in progress?\" means the mirror is" \
@@ -215,9 +174,8 @@ fresh_debian() {
 # ensure_architecture ARCH: apt installs packages of that architecture too
 # (ensure_packages then reads their lists).
 ensure_architecture() {
-    if [ "$1" != "$(dpkg --print-architecture)" ] && ! dpkg --print-foreign-architectures | grep -qx "$1"; then
+    [ "$1" = "$(dpkg --print-architecture)" ] || dpkg --print-foreign-architectures | grep -qx "$1" ||
         as_root dpkg --add-architecture "$1"
-    fi
 }
 
 # The commit the last scripts/release made build/release/ from, as
@@ -240,13 +198,9 @@ preset_dir() {
 # build_preset PRESET [TARGET...]: configures and builds with a preset, all
 # of it or only the given targets.
 build_preset() {
-    local preset="$1"; shift
-    (cd "$MORVANE_ROOT" && cmake --preset "$preset" >/dev/null)
-    local command=(cmake --build --preset "$preset")
-    if [ "$#" -gt 0 ]; then
-        command+=(--target "$@")
-    fi
-    (cd "$MORVANE_ROOT" && "${command[@]}")
+    local preset="$1" targets=(); shift
+    [ "$#" -eq 0 ] || targets=(--target "$@")
+    (cd "$MORVANE_ROOT" && cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" "${targets[@]}")
 }
 
 # build_dev_checks [TARGET...]: what the checks of the other builds run in
@@ -271,9 +225,7 @@ CHECK_BROWSER_PACKAGES=(firefox-esr)
 # node and npm first where they are missing.
 install_page_driver() {
     local driver="$MORVANE_ROOT/tools/page_driver"
-    if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
-        ensure_packages nodejs npm
-    fi
+    { command -v node && command -v npm; } >/dev/null || ensure_packages nodejs npm
     if [ ! -d "$driver/node_modules/puppeteer-core" ] ||
        [ "$driver/package-lock.json" -nt "$driver/node_modules/.package-lock.json" ]; then
         (cd "$driver" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error >/dev/null)
@@ -327,7 +279,6 @@ check_installed() {
     local base="$MORVANE_ROOT/build/fresh-debian-$release-$arch.tar.gz"
     local hooks=("--customize-hook=tar --one-file-system -C \"\$1\" -czf $(printf %q "$base") .")
     for deb in "$@"; do
-        [ "$(dpkg-deb -f "$deb" Architecture)" = "$arch" ] || fail "$deb is not for $arch"
         hooks+=("--customize-hook=echo $(printf %q "    checking $(basename "$deb") there (ctest --preset $preset)") &&
 cd $(printf %q "$MORVANE_ROOT") && MORVANE_INSTALLED_ROOT=\"\$1\" MORVANE_PACKAGE_FILE=$(printf %q "$deb") \
 MORVANE_FRESH_DEBIAN=$(printf %q "$base") ${processor}ctest --preset $preset")
@@ -353,9 +304,7 @@ unset arch
 PACKAGE_PRESETS=(package "${CROSS_ARCHITECTURES[@]/#/package-}")
 ensure_cross_packages() {
     local arch
-    for arch in "${CROSS_ARCHITECTURES[@]}"; do
-        ensure_architecture "$arch"
-    done
+    for arch in "${CROSS_ARCHITECTURES[@]}"; do ensure_architecture "$arch"; done
     ensure_packages "${CROSS_PACKAGES[@]}"
 }
 
