@@ -4,8 +4,9 @@
 # nothing to say: the menu entry the metadata launches found, its icon found
 # and cached. What compose does not look at is checked here: the program the
 # metadata says the package provides is installed, the release it names is
-# this version, and the name and summary are the menu entry's, so that the
-# software centre and the menu say the same.
+# this version, the name and summary are the menu entry's, so that the
+# software centre and the menu say the same, and no address is given while
+# the project has no public home (packaging/CMakeLists.txt).
 cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE ${RESULT})
 execute_process(COMMAND appstreamcli compose --result-root=${RESULT}/catalogue --hints-dir=${RESULT}/hints
@@ -39,4 +40,7 @@ element(name name)
 element(summary summary)
 if(NOT entry STREQUAL "Name=${name};Comment=${summary}")
   message(FATAL_ERROR "the metadata names it \"${name}\" (${summary}), the menu entry ${entry}")
+endif()
+if(metainfo MATCHES "<(url|screenshots?)[ >]")
+  message(FATAL_ERROR "the metadata gives an address (${CMAKE_MATCH_0}), but the project has no home to lead to")
 endif()

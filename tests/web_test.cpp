@@ -2,7 +2,7 @@
 // and 2, on a phone's screen, paused and played from the keyboard, started
 // on a device that asks for reduced motion, with its WebGL context taken
 // away and given back, hidden in a background tab and shown again, in
-// Firefox, and with no WebGL at all. Its trace and
+// Firefox, and with no WebGL or no JavaScript at all. Its trace and
 // the pace of its ticks are also checked with the other builds' in
 // program_test.cpp (copying the canvas out, as here, holds up the page's
 // timers). The web test preset names the page in MORVANE_WEB_PAGE.
@@ -143,6 +143,11 @@ TEST_P(PageRuns, ShowsTheExactFramesAndTraceAndStaysQuiet)
         EXPECT_TRUE(wanted.empty() ? words.empty() : words.find(wanted) != std::string::npos)
             << "the notice at " << event << " says \"" << words << "\"";
     }
+    // Whatever the notice says, it moves nothing: the trace stays where it
+    // was at the start.
+    for (const auto& [event, place] : says["trace-at"]) {
+        EXPECT_EQ(place, says["trace-at"]["start"]) << "the trace panel moved at " << event;
+    }
     // In a tab or a bookmark: the page's title, and Morvane's icon.
     EXPECT_EQ(says["title"][""], "Morvane");
     EXPECT_TRUE(readPng((folder / "favicon.png").string()).rgb == morvaneIcon(32).rgb) << "the favicon is not Morvane's";
@@ -220,7 +225,7 @@ TEST_P(PageRuns, ShowsTheExactFramesAndTraceAndStaysQuiet)
 INSTANTIATE_TEST_SUITE_P(
     Pages, PageRuns,
     ::testing::Values(PageRun{"devicePixelRatio1", {}, 1}, PageRun{"devicePixelRatio2", {}, 2},
-                      PageRun{"phone", {"--viewport", "320x568"}, 2, true},
+                      PageRun{"phone", {"--viewport", "320x568", "--reduced-motion"}, 2, true},
                       PageRun{"keyboardPause", {"--pause-at", "1.5"}, 1},
                       PageRun{"reducedMotion", {"--reduced-motion"}, 1},
                       PageRun{"contextLostAndRestored", {"--lose-context-at", "1.5"}, 1},
@@ -228,26 +233,44 @@ INSTANTIATE_TEST_SUITE_P(
                       PageRun{"firefox", {"--browser", "firefox"}, 1}),
     ::testing::PrintToStringParamName());
 
-class PageWithoutWebGL : public ::testing::TestWithParam<NamedCase<const char*>> {};
+// Where the browser lacks what the page needs (WebGL, in either browser, or
+// JavaScript): said in words where the picture would be, with what to do
+// about it; no pause button, nothing thrown; and without WebGL no picture
+// for a screen reader to describe.
+struct Lacking {
+    const char* name;
+    std::vector<std::string> args;  // the driver's
+    std::vector<const char*> says;  // words the page shows
+    bool pictureDescribed;
+};
 
-// Said in words where the picture would be, with what to do about it; no
-// picture for a screen reader to describe, no pause button, nothing thrown.
-TEST_P(PageWithoutWebGL, SaysSoInsteadOfThePicture)
+void PrintTo(const Lacking& lacking, std::ostream* out)
 {
-    PageReport report = runPage({"--no-webgl", "--browser", GetParam().value}, "");
+    *out << lacking.name;
+}
+
+class PageWithout : public ::testing::TestWithParam<Lacking> {};
+
+TEST_P(PageWithout, SaysSoInsteadOfThePicture)
+{
+    PageReport report = runPage(GetParam().args, "");
     ASSERT_FALSE(report.facts.empty()) << "the driver measured nothing";
-    const std::string notice = report.says["notice"]["end"];
-    EXPECT_NE(notice.find("WebGL"), std::string::npos) << notice;
-    EXPECT_NE(notice.find("reload this page"), std::string::npos) << notice;
-    EXPECT_EQ(report.facts.at("picture-label-words"), 0);
+    const std::string text = report.says["text"]["end"];
+    for (const char* words : GetParam().says) {
+        EXPECT_NE(text.find(words), std::string::npos) << "the page says: " << text;
+    }
+    EXPECT_EQ(report.facts.at("picture-label-words") > 0, GetParam().pictureDescribed);
     EXPECT_EQ(report.facts.at("pause-offered"), 0);
     EXPECT_EQ(report.facts.at("page-errors"), 0);
     EXPECT_TRUE(report.trace.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Browsers, PageWithoutWebGL,
-                         ::testing::Values(NamedCase<const char*>{"chromium", "chromium"},
-                                           NamedCase<const char*>{"firefox", "firefox"}),
-                         ::testing::PrintToStringParamName());
+const std::vector<const char*> noWebGLWords = {"WebGL", "reload this page"};
+INSTANTIATE_TEST_SUITE_P(
+    Browsers, PageWithout,
+    ::testing::Values(Lacking{"chromium", {"--no-webgl"}, noWebGLWords, false},
+                      Lacking{"firefox", {"--no-webgl", "--browser", "firefox"}, noWebGLWords, false},
+                      Lacking{"noJavaScript", {"--no-javascript"}, {"switch JavaScript on"}, true}),
+    ::testing::PrintToStringParamName());
 
 }  // namespace

@@ -2,7 +2,7 @@
 // SwiftShader in software (or in Debian's Firefox ESR, which needs an X
 // display for WebGL), works it as a person would, and reports what it does.
 //
-//   node drive_page.cjs --page FILE [--browser chromium|firefox] [--no-webgl]
+//   node drive_page.cjs --page FILE [--browser chromium|firefox] [--no-webgl] [--no-javascript]
 //                       [--seconds S] [--scale RATIO] [--viewport WxH]
 //                       [--pause-at S] [--reduced-motion] [--lose-context-at S]
 //                       [--hide-at S]
@@ -20,6 +20,8 @@
 //   # notice EVENT: WORDS  likewise, what the notice over the picture said
 //                      then (nothing when it is empty), and after the
 //                      context was lost and when it came back
+//   # trace-at EVENT: PIXELS  likewise, how far down the page the trace
+//                      panel was
 //   # title: WORDS     the page's title, as its tab and a bookmark show it
 //   # fact NAME VALUE  at the end, what it measured (see pageFacts())
 // --scale sets the device pixel ratio (default 1), --viewport the size of
@@ -34,8 +36,9 @@
 //   the background is hidden, and shows it again a second later. Headless
 //   browsers never hide a page themselves, so the driver tells the page its
 //   document is hidden, as the browser would.
-// --no-webgl switches WebGL off in the browser and reports what the page
-//   says after two seconds.
+// --no-webgl switches WebGL off in the browser, --no-javascript JavaScript,
+//   and either reports what the page says after two seconds (# text end:
+//   the words it shows, on one line).
 // --frames DIR copies the canvas out about every 170 ms (never while its
 //   context is lost) and writes DIR/frame-NN.png and DIR/frames.txt ("FILE
 //   BEFORE AFTER": how many trace lines the page had printed just before
@@ -78,7 +81,7 @@ const browsers = {
 
 function parse(argv) {
     const options = { seconds: 0, scale: 1, viewport: '900x560', browser: 'chromium' };
-    const flags = ['bench', 'reduced-motion', 'no-webgl'];
+    const flags = ['bench', 'reduced-motion', 'no-webgl', 'no-javascript'];
     const valued = ['page', 'browser', 'seconds', 'scale', 'viewport', 'pause-at', 'lose-context-at', 'hide-at',
                     'frames', 'screenshot'];
     for (let i = 2; i < argv.length; ++i) {
@@ -157,7 +160,7 @@ function instrumentPage() {
 }
 
 // What the driver measured, for the checks to judge. Runs in the page.
-async function pageFacts() {
+async function pageFacts(scripting) {
     const root = document.documentElement;
     const canvas = document.getElementById('canvas').getBoundingClientRect();
     const pause = document.getElementById('pause');
@@ -168,11 +171,14 @@ async function pageFacts() {
     const firstAfterShown = window.traceTimes.find((time) => time > window.shownAt);
     const linesBetween = (from, to) => window.traceTimes.filter((time) => time > from && time < to).length;
     // The policy is in force if an inline script added now does not run.
+    // (Without JavaScript no script runs, and no timer either.)
     window.inlineScriptRan = 0;
-    const script = document.createElement('script');
-    script.textContent = 'window.inlineScriptRan = 1;';
-    document.body.appendChild(script);
-    await new Promise((resolve) => setTimeout(resolve, 100));
+    if (scripting) {
+        const script = document.createElement('script');
+        script.textContent = 'window.inlineScriptRan = 1;';
+        document.body.appendChild(script);
+        await new Promise((resolve) => setTimeout(resolve, 100));
+    }
     const panel = document.getElementById('trace').getBoundingClientRect();
     const label = document.getElementById('canvas').getAttribute('aria-label') || '';
     return {
@@ -369,18 +375,25 @@ async function main() {
             }
         });
         await page.evaluateOnNewDocument(instrumentPage);
+        if (options['no-javascript']) {
+            await page.setJavaScriptEnabled(false);
+        }
         await page.goto(`file://${path.resolve(options.page)}`);
         const event = (name) => process.stdout.write(`# ${name}\n`);
         const words = [];
         const buttonSays = async (name) => {
-            const said = await page.evaluate(() => ({ button: document.getElementById('pause').textContent,
-                                                      notice: document.getElementById('notice').textContent }));
-            words.push(['button', name, said.button], ['notice', name, said.notice]);
+            const said = await page.evaluate(() => ({
+                button: document.getElementById('pause').textContent,
+                notice: document.getElementById('notice').textContent,
+                traceTop: document.getElementById('trace').getBoundingClientRect().top + window.scrollY,
+            }));
+            words.push(['button', name, said.button], ['notice', name, said.notice], ['trace-at', name, said.traceTop]);
         };
 
-        if (options['no-webgl']) {
+        const lacking = options['no-webgl'] || options['no-javascript'];
+        if (lacking) {
             await sleep(2000);
-            await buttonSays('end');
+            words.push(['text', 'end', await page.evaluate(() => document.body.innerText.replace(/\s+/g, ' '))]);
         } else {
             if (options['reduced-motion']) {
                 await page.waitForFunction(() => !document.getElementById('pause').classList.contains('unavailable'),
@@ -465,12 +478,11 @@ async function main() {
         } else {
             const facts = { 'console-messages': consoleMessages, 'page-errors': pageErrors };
             checkingPolicy = true;
-            Object.assign(facts, await page.evaluate(pageFacts));
+            Object.assign(facts, await page.evaluate(pageFacts, !options['no-javascript']));
             // Reading scrolls the panel, and on a narrow screen the page too.
-            if (!options['no-webgl']) {
-                Object.assign(facts, await readingFacts(page));
+            if (!lacking) {
+                Object.assign(facts, await readingFacts(page), await page.evaluate(tracePanelFacts));
             }
-            Object.assign(facts, await page.evaluate(tracePanelFacts));
             for (const [name, value] of Object.entries(facts)) {
                 process.stdout.write(`# fact ${name} ${Number(value.toFixed ? value.toFixed(4) : value)}\n`);
             }
