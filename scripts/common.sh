@@ -168,8 +168,8 @@ fresh_debian() {
 usr/local/share/ca-certificates etc/npmrc 2>/dev/null | tar -C \"\$1\" -x")
     echo "    mmdebstrap: a fresh minimal Debian $release ($codename) for $arch"
     mmdebstrap --quiet "${options[@]}" "$@" "$codename" /dev/null "${sources[@]}" ||
-        fail "in a fresh Debian $release for $arch (above: why; \"Mirror sync in progress?\" means the mirror is" \
-             "mid-sync, try again later)"
+        fail "in a fresh Debian $release for $arch (above: what failed; where apt says \"Mirror sync in" \
+             "progress?\", the mirror is mid-sync: try again later)"
 }
 
 # ensure_architecture ARCH: apt installs packages of that architecture too

@@ -110,3 +110,16 @@ void expectTraceFromTheStart(const std::vector<std::string>& lines)
         ASSERT_EQ(line, expectedTraceLine(static_cast<long>(i) + 1)) << "line " << i + 1;
     }
 }
+
+void CycleParts::add(long tick)
+{
+    if (tick >= 0 && tick % ticksPerCycle > lastBlankTick) {
+        ++(tick % ticksPerCycle <= approachTicks ? approaching : shrinking);
+    }
+}
+
+void expectBothPartsOfTheCycle(const CycleParts& parts)
+{
+    EXPECT_GT(parts.approaching, 2) << "too few frames of squares approaching";
+    EXPECT_GT(parts.shrinking, 2) << "too few frames of the shrinking figure";
+}

@@ -45,6 +45,18 @@ long waitForExpectedFrame(RunningProgram& program, Display* display, Window wind
 // succeeds if it has the program's first size.
 ::testing::AssertionResult findProgramWindow(Display* display, Milliseconds timeout, Window& window);
 
+// How many frames of each part of the cycle a run showed: the squares
+// approaching, and the merged figure spinning and shrinking (blank frames
+// count for neither). A drawing that is wrong only while some squares are
+// in view matches no frame then, and shows up as a part of the cycle
+// never seen.
+struct CycleParts {
+    int approaching = 0;
+    int shrinking = 0;
+    void add(long tick);
+};
+void expectBothPartsOfTheCycle(const CycleParts& parts);
+
 // Every line so far is the one its tick must print, and there is one at least. Lines may end in a
 // carriage return where the program runs on Windows.
 void expectTraceFromTheStart(const std::vector<std::string>& lines);

@@ -169,6 +169,7 @@ TEST_P(ProgramWindowRun, ShowsTheFramesOfTheAnimationThroughACycle)
     ASSERT_TRUE(findProgramWindow(x.get(), GetParam().startTimeout, window));
 
     long last = -1;
+    CycleParts parts;
     // About two and a half cycles, sampled at uneven moments; under
     // emulation, for as long as the program takes to get through a cycle.
     const auto deadline = Clock::now() + GetParam().startTimeout;
@@ -178,9 +179,11 @@ TEST_P(ProgramWindowRun, ShowsTheFramesOfTheAnimationThroughACycle)
         ASSERT_GE(tick, 0);
         EXPECT_GE(tick, last);
         last = tick;
+        parts.add(tick);
         std::this_thread::sleep_for(Milliseconds(130 + 40 * (i % 3)));
     }
     EXPECT_GT(last, ticksPerCycle) << "the animation did not get through a cycle";
+    expectBothPartsOfTheCycle(parts);
     expectTraceFromTheStart(program.readLines(0, Milliseconds(0)));
 
     // Once frames show, the desktop can tell whose window it is: by its

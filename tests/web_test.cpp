@@ -196,8 +196,7 @@ TEST_P(PageRuns, ShowsTheExactFramesAndTraceAndStaysQuiet)
     std::string frame;
     long before = 0;
     long after = 0;
-    int approaching = 0;
-    int shrinking = 0;
+    CycleParts parts;
     int afterRestore = 0;
     while (index >> frame >> before >> after) {
         SCOPED_TRACE(frame);
@@ -208,15 +207,12 @@ TEST_P(PageRuns, ShowsTheExactFramesAndTraceAndStaysQuiet)
         if (tick < 0) {
             continue;
         }
-        if (tick % ticksPerCycle > lastBlankTick) {
-            ++(tick % ticksPerCycle <= approachTicks ? approaching : shrinking);
-        }
+        parts.add(tick);
         if (restored > 0 && before > static_cast<long>(restored)) {
             ++afterRestore;
         }
     }
-    EXPECT_GT(approaching, 2) << "too few frames of squares approaching";
-    EXPECT_GT(shrinking, 2) << "too few frames of the shrinking figure";
+    expectBothPartsOfTheCycle(parts);
     if (restored > 0) {
         EXPECT_GT(afterRestore, 3) << "too few frames after the context came back";
     }
