@@ -167,6 +167,9 @@ TEST_P(ProgramWindowRun, ShowsTheFramesOfTheAnimationThroughACycle)
     // around it itself.
     Window window = None;
     ASSERT_TRUE(findProgramWindow(x.get(), GetParam().startTimeout, window));
+    // Sampled from the first tick that draws squares, which under emulation
+    // can come seconds after the window.
+    ASSERT_GT(program.readLines(lastBlankTick + 1, GetParam().startTimeout).size(), size_t(lastBlankTick));
 
     long last = -1;
     CycleParts parts;
