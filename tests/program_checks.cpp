@@ -49,9 +49,12 @@ long expectFrameOfTicks(const Image& shown, long firstTick, long lastTick, Blank
                         int viewportSize)
 {
     const FrameMatch match = matchFrame(shown, firstTick, lastTick, blank, viewportSize);
+    if (match.tick >= 0) {
+        return match.tick;
+    }
     if (match.fewest < 0) {
         ADD_FAILURE() << "no tick from " << firstTick << " to " << lastTick << " draws squares to compare with";
-    } else if (match.tick < 0) {
+    } else {
         ADD_FAILURE() << "not the frame of any tick from " << firstTick << " to " << lastTick << "; closest miss "
                       << match.fewest << " pixels; " << saveMismatch(name, shown, match.closest);
     }
