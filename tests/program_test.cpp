@@ -54,25 +54,34 @@ TEST_P(ProgramStart, OpensItsWindowAndShowsAWhiteFirstFrame)
             environmentDisplay.clear();
         }
     }
-    RunningProgram program(programCommand(linuxProgram, args), environmentDisplay);
-    XConnection x(testDisplay());
-    Window window = None;
-    ASSERT_TRUE(findProgramWindow(x.get(), programStartTimeout, window));
-    EXPECT_EQ(findViewableWindow(x.get(), seenTitle), window) << "the window is not titled " << seenTitle;
-    const WindowPlacement placement = placementOf(x.get(), window);
-    EXPECT_EQ(std::make_pair(placement.x, placement.y), std::make_pair(seenX, seenY));
-    EXPECT_EQ(std::make_pair(placement.width, placement.height), std::make_pair(seenSize, seenSize));
-
     // Until the third tick every square is still outside the window. The
-    // first frame that can be seen must be that white one, however late.
-    const long tick = waitForExpectedFrame(program, x.get(), window, std::string("first-frame-") + GetParam().name,
-                                           Blank::Counts, 1000);
-    EXPECT_GE(tick, 0);
-    EXPECT_LE(tick, 2) << "the first frame seen was already an animated one";
+    // first frame that can be seen must be that white one, however late the
+    // window comes; but the test sees it only if it looks before the third
+    // tick, which a busy machine may not let it do. So an animated frame
+    // first is only a fault when every one of a few starts shows it.
+    const int starts = 5;
+    for (int start = 1; start <= starts; ++start) {
+        RunningProgram program(programCommand(linuxProgram, args), environmentDisplay);
+        XConnection x(testDisplay());
+        Window window = None;
+        ASSERT_TRUE(findProgramWindow(x.get(), programStartTimeout, window));
+        const long tick = waitForExpectedFrame(program, x.get(), window,
+                                               std::string("first-frame-") + GetParam().name, Blank::Counts, 1000);
+        if (tick > 2 && start < starts) {
+            continue;
+        }
+        EXPECT_GE(tick, 0);
+        EXPECT_LE(tick, 2) << "in " << starts << " starts the first frame seen was an animated one each time";
+        EXPECT_EQ(findViewableWindow(x.get(), seenTitle), window) << "the window is not titled " << seenTitle;
+        const WindowPlacement placement = placementOf(x.get(), window);
+        EXPECT_EQ(std::make_pair(placement.x, placement.y), std::make_pair(seenX, seenY));
+        EXPECT_EQ(std::make_pair(placement.width, placement.height), std::make_pair(seenSize, seenSize));
 
-    program.readLines(20, Milliseconds(5000));
-    expectTraceFromTheStart(program.lines());
-    EXPECT_TRUE(program.running());
+        program.readLines(20, Milliseconds(5000));
+        expectTraceFromTheStart(program.lines());
+        EXPECT_TRUE(program.running());
+        return;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(CommandLines, ProgramStart,
