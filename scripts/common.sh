@@ -48,9 +48,12 @@ as_root() {
     fi
 }
 
-# apt-get run under this lock (flock) waits for another script's apt rather
-# than fail on apt's own lock, as CI runs some scripts side by side.
-APT_LOCK="${TMPDIR:-/tmp}/morvane-apt.lock"
+# apt_get ARG...: apt-get as root, noninteractive, one at a time among the
+# scripts (flock): CI runs some side by side, and apt-get update fails on
+# another apt's lock rather than wait for it.
+apt_get() {
+    as_root flock "${TMPDIR:-/tmp}/morvane-apt.lock" env DEBIAN_FRONTEND=noninteractive apt-get "$@"
+}
 
 # installed PACKAGE: dpkg has it installed.
 installed() {
@@ -69,9 +72,7 @@ ensure_packages() {
     [ "${#missing[@]}" -gt 0 ] || { echo "    all needed packages are installed"; return 0; }
     echo "    installing: ${missing[*]}"
     for attempt in 1 2 3; do
-        as_root flock "$APT_LOCK" apt-get update -qq &&
-            as_root flock "$APT_LOCK" env DEBIAN_FRONTEND=noninteractive \
-                apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null && return 0
+        apt_get update -qq && apt_get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null && return 0
         [ "$attempt" -eq 3 ] || { echo "    apt failed; trying again in a minute (the mirror may be mid-sync)" >&2; sleep 60; }
     done
     echo "apt could not install ${missing[*]} in three tries a minute apart (above: why; \"Mirror sync in" \
